@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Sets up, builds both configurations (Windows .exe files with MinGW-w64, then
+# the native tools and tests) and runs every test with ctest, the Wine
+# end-to-end tests included.
+set -eu
+cd "$(dirname "$0")"
+bash cmake/setup.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows
+cmake --preset native >/dev/null
+cmake --build --preset native
+ctest --preset native -j2 "$@"

@@ -1,0 +1,70 @@
+// Binary standard streams and all-or-nothing output files for the tools.
+#include "toolfiles.h"
+
+#include <cstring>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <process.h>
+#include <windows.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
+
+#include "codec/streamformat.h"
+
+void SetBinaryMode(FILE* stream)
+{
+#ifdef _WIN32
+    _setmode(_fileno(stream), _O_BINARY);
+#else
+    (void)stream;
+#endif
+}
+
+// Replaces an existing target too; plain rename does not on Windows.
+static int RenameOver(const char* from, const char* to)
+{
+#ifdef _WIN32
+    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? Ok : Failed;
+#else
+    return rename(from, to) == 0 ? Ok : Failed;
+#endif
+}
+
+int OpenToolOutput(ToolOutput& output, const char* path)
+{
+    memset(&output, 0, sizeof output);
+    if (strcmp(path, "-") == 0) {
+        SetBinaryMode(stdout);
+        output.file = stdout;
+        output.toStdout = true;
+        return Ok;
+    }
+    int length = snprintf(output.tempPath, sizeof output.tempPath, "%s.%d.tmp", path, (int)getpid());
+    if (length < 0 || length >= (int)sizeof output.tempPath) return Failed;
+    snprintf(output.path, sizeof output.path, "%s", path);
+    output.file = fopen(output.tempPath, "wb");
+    return output.file != nullptr ? Ok : Failed;
+}
+
+int CommitToolOutput(ToolOutput& output)
+{
+    bool good = fflush(output.file) == 0 && !ferror(output.file);
+    if (output.toStdout) return good ? Ok : Failed;
+    good = fclose(output.file) == 0 && good;
+    output.file = nullptr;
+    if (good && RenameOver(output.tempPath, output.path) == Ok) return Ok;
+    remove(output.tempPath);
+    return Failed;
+}
+
+void AbandonToolOutput(ToolOutput& output)
+{
+    if (output.toStdout || output.file == nullptr) return;
+    fclose(output.file);
+    output.file = nullptr;
+    remove(output.tempPath);
+}

@@ -1,0 +1,27 @@
+// File handling shared by the command-line tools: standard streams in binary
+// mode, and output written under a temporary name in the target's folder and
+// renamed into place only when complete, so a failure never leaves a partial
+// file under the name the user gave.
+#pragma once
+
+#include <cstdio>
+
+const int ToolPathSize = 4096;
+
+struct ToolOutput {
+    FILE* file;
+    bool toStdout;
+    char path[ToolPathSize];
+    char tempPath[ToolPathSize];
+};
+
+void SetBinaryMode(FILE* stream);
+
+// "-" means standard output. Returns 0 or 999 (cannot create the file).
+int OpenToolOutput(ToolOutput& output, const char* path);
+
+// Flushes, closes and renames into place; 999 when any write failed.
+int CommitToolOutput(ToolOutput& output);
+
+// Closes and removes the temporary file.
+void AbandonToolOutput(ToolOutput& output);
