@@ -15,5 +15,9 @@ int ReadBit(FILE* stream)
 
 int32_t ReadResidual(FILE* stream, int k)
 {
-    return ReadResidualFrom(bitReader, stream, k);
+    BitCursor cursor;
+    LoadCursor(cursor, bitReader);
+    int32_t residual = ReadResidualAt(cursor, stream, k);
+    StoreCursor(cursor, bitReader);
+    return residual;
 }

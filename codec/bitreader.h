@@ -16,53 +16,64 @@ extern BitReader bitReader;   // set afresh by the frame decoder for each frame
 int ReadBit(FILE* stream);
 int32_t ReadResidual(FILE* stream, int k);
 
-// The residual code on a reader held in registers by a decoding loop.
-// Equivalent to the bit-by-bit decision tree: prefix 1, 01, 001, 0001 or the
-// 0000 escape; the sign-bit classes start from 1 or -2 and correct negatives
-// by +1. At end of file every bit reads as 1.
-inline int32_t ReadResidualFrom(BitReader& reader, FILE* stream, int k)
+// The reader as a decoding loop keeps it within one frame: the unread bits of
+// currentByte and of any bytes fetched since, right-aligned in acc. Bytes are
+// still fetched one at a time and only when a word needs one of their bits.
+struct BitCursor {
+    uint32_t acc;      // low avail bits are unread
+    int avail;         // 0..7 between words
+    int currentByte;   // last byte fetched, as getc returned it
+};
+
+inline void LoadCursor(BitCursor& cursor, const BitReader& reader)
 {
-    // Bits of currentByte not yet read, right-aligned in acc.
-    uint32_t acc = reader.bitMask > 1 ? (uint32_t)reader.currentByte & (uint32_t)(reader.bitMask - 1) : 0;
     int avail = 0;
     for (int mask = reader.bitMask; mask > 1; mask >>= 1) avail++;
-    int byte = reader.currentByte;
+    cursor.avail = avail;
+    cursor.acc = (uint32_t)reader.currentByte & ((1u << avail) - 1);
+    cursor.currentByte = reader.currentByte;
+}
 
+inline void StoreCursor(const BitCursor& cursor, BitReader& reader)
+{
+    reader.currentByte = cursor.currentByte;
+    reader.bitMask = 1 << cursor.avail;   // bit read last; 1 when none is left
+}
+
+inline void FetchByte(BitCursor& cursor, FILE* stream)
+{
+    cursor.currentByte = getc(stream);   // end of file: -1, read as 0xFF, all 1 bits
+    cursor.acc = (cursor.acc << 8) | ((uint32_t)cursor.currentByte & 0xFF);
+    cursor.avail += 8;
+}
+
+// One word of the residual code: prefix 1, 01, 001, 0001 or the 0000 escape.
+// Class 1 holds k + 1 bits in two's complement (nothing when k is 0); the
+// sign-bit classes hold 2^n + m or -2^(n+1) + 1 + m with n = k, k + 1, k + 2;
+// the escape holds 17 bits in two's complement. At most 21 bits are read.
+inline int32_t ReadResidualAt(BitCursor& cursor, FILE* stream, int k)
+{
     int zeros = 0;
     for (;;) {
-        if (avail == 0) {
-            byte = getc(stream);
-            acc = (uint32_t)byte & 0xFF;
-            avail = 8;
-        }
-        avail--;
-        if ((acc >> avail) & 1) break;
+        if (cursor.avail == 0) FetchByte(cursor, stream);
+        cursor.avail--;
+        if ((cursor.acc >> cursor.avail) & 1) break;
         if (++zeros == 4) break;
     }
 
-    int32_t result;
-    int need;            // bits after the prefix
-    if (zeros == 4) need = 17;
-    else if (zeros == 0) need = k == 0 ? 0 : k + 1;
-    else need = k + zeros;   // sign bit and k, k + 1 or k + 2 bits
-    while (avail < need) {
-        byte = getc(stream);
-        acc = (acc << 8) | ((uint32_t)byte & 0xFF);
-        avail += 8;
-    }
-    avail -= need;
-    uint32_t field = need == 0 ? 0 : (acc >> avail) & ((1u << need) - 1);
+    if (zeros == 0 && k == 0) return 0;
+    // bits after the prefix: k + 1; or the sign bit and k, k + 1 or k + 2; or 17
+    int need = zeros == 4 ? 17 : k + zeros + (zeros == 0);
+    while (cursor.avail < need) FetchByte(cursor, stream);
+    cursor.avail -= need;
+    uint32_t field = (cursor.acc >> cursor.avail) & ((1u << need) - 1);
 
     if (zeros == 4 || zeros == 0) {
-        // two's complement of width need (class 1 with k >= 1, or the 17-bit escape)
-        result = need == 0 ? 0 : (int32_t)(field ^ (1u << (need - 1))) - (int32_t)(1u << (need - 1));
-    } else {
-        int n = need - 1;                                   // bits after the sign
-        uint32_t m = field & ((1u << n) - 1);
-        if (field >> n) result = (int32_t)((1u << n) + m);  // 2^n + m
-        else result = -(int32_t)(2u << n) + 1 + (int32_t)m; // -2^(n+1) + 1 + m
+        uint32_t sign = 1u << (need - 1);
+        return (int32_t)(field ^ sign) - (int32_t)sign;
     }
-    reader.currentByte = byte;
-    reader.bitMask = 1 << avail;
-    return result;
+    int n = need - 1;
+    uint32_t m = field & ((1u << n) - 1);
+    if (field >> n) return (int32_t)((1u << n) + m);
+    return -(int32_t)(2u << n) + 1 + (int32_t)m;
 }

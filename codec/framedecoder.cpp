@@ -20,25 +20,24 @@ static inline int ReadByteOrFF(FILE* stream)
 
 // A frame may claim more values than samplesPerFrame (a damaged sampleCount);
 // those are still read, so the stream stays in step, but never written.
-static void SkipResiduals(BitReader& reader, FILE* stream, int k, int count)
+static void SkipResiduals(BitCursor& cursor, FILE* stream, int k, int count)
 {
-    for (int i = 0; i < count; i++) ReadResidualFrom(reader, stream, k);
+    for (int i = 0; i < count; i++) ReadResidualAt(cursor, stream, k);
 }
 
 // Running sum per channel; the channel index restarts at 0 in every frame.
 static void DecodeDeltaFrame(FILE* stream, int channels, int k, int written, int count, unsigned char*& out)
 {
-    BitReader reader = bitReader;
-    reader.bitMask = 0;
+    BitCursor cursor = {0, 0, bitReader.currentByte};   // bitMask 0: the next bit starts a fresh byte
     int32_t channelSum[2] = {0, 0};
     int channelBits = channels - 1;
     for (int i = 0; i < written; i++) {
         int32_t& sum = channelSum[i & channelBits];
-        sum = Add32(sum, ReadResidualFrom(reader, stream, k));
+        sum = Add32(sum, ReadResidualAt(cursor, stream, k));
         WriteValue(out, sum);
     }
-    SkipResiduals(reader, stream, k, count - written);
-    bitReader = reader;
+    SkipResiduals(cursor, stream, k, count - written);
+    StoreCursor(cursor, bitReader);
 }
 
 // Coefficient byte: slope in the high nibble, the first 4 residual bits low.
@@ -46,18 +45,19 @@ static void DecodeSlopeFrame(FILE* stream, int channels, int k, int written, int
 {
     int b = getc(stream);
     int slope = (b >> 4) & 0xF;
-    BitReader reader = {b, 0x10};
+    BitCursor cursor;
+    LoadCursor(cursor, BitReader{b, 0x10});
     int32_t last1[2] = {0, 0}, last2[2] = {0, 0};   // history[c] and history[2c], by channel
     int channelBits = channels - 1;
     for (int i = 0; i < written; i++) {
         int j = i & channelBits;
-        int32_t x = Add32(PredictSlope(last1[j], last2[j], slope), ReadResidualFrom(reader, stream, k));
+        int32_t x = Add32(PredictSlope(last1[j], last2[j], slope), ReadResidualAt(cursor, stream, k));
         last2[j] = last1[j];
         last1[j] = x;
         WriteValue(out, x);
     }
-    SkipResiduals(reader, stream, k, count - written);
-    bitReader = reader;
+    SkipResiduals(cursor, stream, k, count - written);
+    StoreCursor(cursor, bitReader);
 }
 
 // Four coefficient bytes: three 10-bit fields, then the first 2 residual bits.
@@ -69,20 +69,21 @@ static void DecodeThreeTapFrame(FILE* stream, int channels, int k, int written, 
     int tap1 = Tap1FromField(b0 * 4 + (b1 >> 6));
     int tap2 = Tap2FromField((b1 & 0x3F) * 16 + (b2 >> 4));
     int tap3 = Tap3FromField((b2 & 0x0F) * 64 + (b3Bits >> 2));
-    BitReader reader = {b3, 4};
+    BitCursor cursor;
+    LoadCursor(cursor, BitReader{b3, 4});
     int32_t last1[2] = {0, 0}, last2[2] = {0, 0}, last3[2] = {0, 0};
     int channelBits = channels - 1;
     for (int i = 0; i < written; i++) {
         int j = i & channelBits;
         int32_t p = PredictThreeTap(last1[j], last2[j], last3[j], tap1, tap2, tap3);
-        int32_t x = Add32(p, ReadResidualFrom(reader, stream, k));
+        int32_t x = Add32(p, ReadResidualAt(cursor, stream, k));
         last3[j] = last2[j];
         last2[j] = last1[j];
         last1[j] = x;
         WriteValue(out, x);
     }
-    SkipResiduals(reader, stream, k, count - written);
-    bitReader = reader;
+    SkipResiduals(cursor, stream, k, count - written);
+    StoreCursor(cursor, bitReader);
 }
 
 void DecodeFrame(FILE* streamFile, const StreamHeader& header, unsigned char*& outputPosition)

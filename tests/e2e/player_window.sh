@@ -1,0 +1,277 @@
+#!/usr/bin/env bash
+# PELORIX.exe under Wine in Xvfb, started from a folder that holds only the exe
+# and its shipped layout files: the window and every control the layout
+# describes, at the places the layout units give, with their captions; the idle
+# texts; the Playlist holding only its end marker, selected; clear check boxes;
+# the language command stepping through the variants and back; a screenshot
+# per language; closing. Then the exe alone in a folder: the "Error" box.
+# usage: player_window.sh WORKROOT WINDOWS_BUILD NATIVE_LAYOUT
+set -u
+root=$1 windowsBuild=$2 layoutTool=$3
+. "$(dirname "$0")/wineenv.sh"
+
+e2e_require_windows_build "$windowsBuild"
+player=$(find "$windowsBuild" -name PELORIX.exe -not -path '*/CMakeFiles/*' 2>/dev/null | sort | head -n 1)
+[ -n "$player" ] || e2e_skip "PELORIX.exe is not built yet (none in $windowsBuild)"
+driverExe=$windowsBuild/tests/e2e/driver/pelorix-driver.exe
+e2e_require_product "$driverExe" pelorix-driver.exe
+[ "$layoutTool" != - ] && [ -x "$layoutTool" ] || e2e_skip "the native pelorix-layout is not built yet"
+e2e_find_wine
+e2e_require_xvfb
+e2e_begin "$root" player_window
+e2e_start_display
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+driver() { e2e_wine "$driverExe" "$@"; }
+
+shots=$root/screenshots
+mkdir -p "$shots"
+canShoot=1
+command -v import >/dev/null || { canShoot=; e2e_note "ImageMagick's import is missing: no screenshots"; }
+
+# shoot NAME: the main window as the screen shows it, into the build tree.
+shoot() {
+    [ -n "$canShoot" ] || return 0
+    local left top right bottom
+    read -r left top right bottom < <(driver rect main) || { fail "no window rectangle for $1"; return; }
+    sleep 0.3   # let the controls finish painting; nothing is asserted about it
+    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$shots/$1.png" ||
+        fail "screenshot $1 failed"
+}
+
+# wait_exit PID SECONDS: the process's exit status, or 124 when it still runs.
+wait_exit() {
+    local pid=$1 tenths=$(($2 * 10)) i
+    for ((i = 0; i < tenths; i++)); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && return 124
+    wait "$pid"
+}
+
+# wait_window PID: the player's window is up, or the process has ended.
+wait_window() {
+    local i
+    for ((i = 0; i < 60; i++)); do
+        driver wait PELORIX 500 && return 0
+        kill -0 "$1" 2>/dev/null || return 1
+    done
+    return 1
+}
+
+# ---- the folder: the exe and the layout files the build placed beside it
+shipped=$(dirname "$player")
+[ -f "$shipped/PELORIX.h" ] || e2e_fail "the build placed no PELORIX.h beside $player"
+mkdir app
+cp "$player" "$shipped"/PELORIX.h app/ || e2e_fail "cannot copy the player"
+for file in "$shipped"/PELORIX.h[0-9]*; do
+    [ -f "$file" ] && cp "$file" app/
+done
+
+# ---- what the layout files describe, as the player's own loader reads them:
+# one row per slot: slot type style x y width height text
+"$layoutTool" --dump app/PELORIX.h >expected-0.tsv || e2e_fail "pelorix-layout --dump app/PELORIX.h failed"
+declare -a type style x y width height text
+read_tables() {
+    local slot t s xx yy w h tx
+    while IFS=$'\t' read -r slot t s xx yy w h tx; do
+        type[$slot]=$t style[$slot]=$(((s) & 0xFFFFFFFF)) x[$slot]=$xx y[$slot]=$yy
+        width[$slot]=$w height[$slot]=$h text[$slot]=$tx
+    done <"$1"
+}
+read_tables expected-0.tsv
+
+# The first load decides which controls exist; reloads only recaption them.
+declare -a exists caption
+for slot in $(seq 0 59); do
+    if [ "${type[$slot]}" -ge 0 ] && [ "${type[$slot]}" -le 3 ]; then
+        exists[$slot]=1
+        caption[$slot]=${text[$slot]}
+    fi
+done
+
+# The kinds the program expects in its fixed slots; checked on the real
+# controls, independently of the dump.
+fixedButtons="0 1 2 3 10 11 12 13 14 15 16 17 18 19 20 25 26 27 29"
+fixedCheckBoxes="4 5 28"
+fixedStatics="21 23"
+fixedLists="35 36"
+
+# ---- start
+"$WINE" "$PWD/app/PELORIX.exe" >player.log 2>&1 9>&- &
+playerPid=$!
+wait_window $playerPid || {
+    cat player.log
+    e2e_fail "no PELORIX window within 30 s (the process $(kill -0 $playerPid 2>/dev/null && echo runs || echo ended))"
+}
+[ "$(driver text main)" = "PELORIX 2.2" ] || fail "window caption '$(driver text main)', wanted 'PELORIX 2.2'"
+
+read -r aveCharWidth lineHeight pitchAndFamily < <(driver metrics) || e2e_fail "no text metrics"
+unit=$aveCharWidth
+[ $((pitchAndFamily & 1)) = 1 ] && unit=$((aveCharWidth * 3 / 2))
+topMargin=$((lineHeight * 2 / 10))
+e2e_note "system font: tmAveCharWidth $aveCharWidth, tmHeight $lineHeight, pitch and family $pitchAndFamily"
+
+className() {
+    case $1 in 0) echo static ;; 1) echo button ;; 2) echo edit ;; 3) echo listbox ;; esac
+}
+
+# check_children LABEL: every described control and nothing else, each with
+# its class and expected caption; on the first call also its style and its
+# rectangle from the layout units, later ones must keep that rectangle.
+declare -a firstRect
+check_children() {
+    local label=$1 id class actualStyle cx cy cw ch tx
+    local -A seen=()
+    driver children >"children-$label.tsv" || { fail "$label: cannot list the controls"; return; }
+    while IFS=$'\t' read -r id class actualStyle cx cy cw ch tx; do
+        seen[$id]=1
+        if [ -z "${exists[$id]:-}" ]; then
+            fail "$label: control $id ($class \"$tx\") is not in the layout"
+            continue
+        fi
+        local want
+        want=$(className "${type[$id]}")
+        [ "${class,,}" = "$want" ] || fail "$label: control $id is a $class, wanted $want"
+        [ "$tx" = "${caption[$id]}" ] || fail "$label: control $id reads \"$tx\", wanted \"${caption[$id]}\""
+        if [ "$label" = lang0 ] && [ -z "${firstRect[$id]:-}" ]; then
+            firstRect[$id]="$cx $cy $cw $ch"
+            # Controls show and hide their own scroll bars, which sets and
+            # clears WS_VSCROLL and WS_HSCROLL in their style.
+            local spec=$((style[$id] & ~0x00300000))
+            [ $((actualStyle & ~0x00300000)) = "$spec" ] ||
+                fail "$label: control $id has style $actualStyle, wanted $(printf 0x%08X "${style[$id]}")"
+            local wx=$((x[$id] * unit / 10)) wy=$((topMargin + y[$id] * lineHeight * 14 / 100))
+            local ww=$((width[$id] * unit / 10)) wh=$((height[$id] * lineHeight / 10))
+            # A list box without LBS_NOINTEGRALHEIGHT trims itself to whole lines.
+            local heightOk=$((ch == wh))
+            [ "$want" = listbox ] && [ $((spec & 0x100)) = 0 ] && heightOk=$((ch <= wh))
+            if [ "$cx $cy $cw" != "$wx $wy $ww" ] || [ $heightOk = 0 ]; then
+                fail "$label: control $id at $cx,$cy size ${cw}x$ch, wanted $wx,$wy size ${ww}x$wh"
+            fi
+        elif [ "${firstRect[$id]:-}" != "$cx $cy $cw $ch" ]; then
+            fail "$label: control $id moved to $cx $cy $cw $ch from ${firstRect[$id]:-nowhere}"
+        fi
+    done <"children-$label.tsv"
+    for id in "${!exists[@]}"; do
+        [ -n "${seen[$id]:-}" ] || fail "$label: control $id (${caption[$id]}) does not exist"
+    done
+}
+
+# check_fixed_kinds: the fixed slots hold the kinds of control the program uses.
+check_fixed_kinds() {
+    local id class actualStyle rest
+    local -A kind=()
+    while IFS=$'\t' read -r id class actualStyle rest; do
+        kind[$id]="${class,,} $((actualStyle & 0xF)) $((actualStyle & 1))"
+    done <children-lang0.tsv
+    for id in $fixedButtons; do
+        case ${kind[$id]:-none} in
+            "button 0 "* | "button 1 "*) ;;
+            *) fail "slot $id is not a push button (${kind[$id]:-no control})" ;;
+        esac
+    done
+    for id in $fixedCheckBoxes; do
+        case ${kind[$id]:-none} in
+            "button 3 "*) ;;
+            *) fail "slot $id is not an automatic check box (${kind[$id]:-no control})" ;;
+        esac
+    done
+    for id in $fixedStatics; do
+        case ${kind[$id]:-none} in static*) ;; *) fail "slot $id is not a static control" ;; esac
+    done
+    for id in $fixedLists; do
+        case ${kind[$id]:-none} in listbox*) ;; *) fail "slot $id is not a list box" ;; esac
+    done
+    # The Playlist notifies clicks and double-clicks, and has a vertical
+    # scroll bar (shown only when needed, so the style of the layout tells).
+    case ${kind[35]:-none} in listbox*1) ;; *) fail "the Playlist lacks LBS_NOTIFY (${kind[35]:-no control})" ;; esac
+    [ $((style[35] & 0x00200000)) != 0 ] || fail "the layout gives the Playlist no vertical scroll bar"
+}
+
+# check_playlist LABEL selected|any: the end marker alone, selected or not.
+# (The idle texts in controls 21 and 23 are their expected captions.)
+check_playlist() {
+    local label=$1 selected=$2 marker=${text[45]}
+    [ "$(driver lbcount 35)" = 1 ] || fail "$label: the Playlist holds $(driver lbcount 35) strings, wanted 1"
+    [ "$(driver lbtext 35 0)" = "$marker" ] ||
+        fail "$label: the Playlist shows \"$(driver lbtext 35 0)\", wanted the end marker \"$marker\""
+    if [ "$selected" = selected ]; then
+        [ "$(driver lbcursel 35)" = 0 ] || fail "$label: the cursor is on $(driver lbcursel 35), wanted 0"
+    fi
+}
+
+# ---- start-up state
+caption[21]=${text[43]}
+caption[23]=${text[43]}
+check_children lang0
+check_fixed_kinds
+check_playlist lang0 selected
+for id in $fixedCheckBoxes; do
+    [ "$(driver check "$id")" = 0 ] || fail "check box $id is set at start-up"
+done
+
+# Wine's default window is smaller than the 100 x 40 canvas: enlarge it so the
+# screenshots show every control. Growing at scroll position 0 must not move
+# the controls; the later checks see to that.
+canvasWidth=$((100 * unit + 60)) canvasHeight=$((40 * lineHeight + 90))
+driver move 0 0 $((canvasWidth < 1280 ? canvasWidth : 1280)) $((canvasHeight < 1024 ? canvasHeight : 1024)) ||
+    fail "cannot enlarge the window"
+shoot player-lang0
+
+# ---- the language command: variants 1, 2, ... while they exist, then the base
+files=(app/PELORIX.h)
+for ((language = 1; language <= 99; language++)); do
+    variant=app/PELORIX.h$((language / 10))$((language % 10))
+    label=lang$language
+    if [ -f "$variant" ]; then files+=("$variant"); else files=(app/PELORIX.h); label=back-to-lang0; fi
+    "$layoutTool" --dump "${files[@]}" >"expected-$label.tsv" || e2e_fail "pelorix-layout --dump ${files[*]} failed"
+    read_tables "expected-$label.tsv"
+    for id in "${!exists[@]}"; do
+        [ "${type[$id]}" -ge 0 ] && caption[$id]=${text[$id]}
+    done
+    caption[21]=${text[43]}
+    caption[23]=${text[43]}
+    driver send 0 || fail "$label: the language command was not handled"
+    check_children "$label"
+    check_playlist "$label" any
+    e2e_note "$label: $(driver text 1 | head -c 40) / $(driver lbtext 35 0 | head -c 40)"
+    shoot "player-$label"
+    [ "$label" = back-to-lang0 ] && break
+done
+
+# ---- closing
+driver close || fail "cannot post WM_CLOSE"
+driver gone 10000 || fail "the window is still there 10 s after WM_CLOSE"
+wait_exit $playerPid 20
+status=$?
+[ $status = 0 ] || fail "PELORIX.exe ended with status $status after WM_CLOSE (124: still running)"
+
+# ---- the exe alone: no layout file
+mkdir alone
+cp "$player" alone/
+"$WINE" "$PWD/alone/PELORIX.exe" >alone.log 2>&1 9>&- &
+alonePid=$!
+if driver msgbox 30000 >msgbox.txt; then
+    [ -n "$canShoot" ] && import -window root "$shots/missing-layout.png"
+    wanted="I need $(e2e_winpath "$PWD/alone/PELORIX.h")"
+    [ "$(sed -n 1p msgbox.txt)" = Error ] || fail "message box caption \"$(sed -n 1p msgbox.txt)\", wanted \"Error\""
+    # The driver prints a backslash escaped, as \\.
+    [ "$(sed -n 2p msgbox.txt)" = "$(printf '%s' "$wanted" | sed 's/\\/\\\\/g')" ] ||
+        fail "message box text \"$(sed -n 2p msgbox.txt)\", wanted \"$wanted\""
+    driver dlgpress 1 || fail "cannot press OK"
+else
+    fail "no message box for the missing layout file"
+fi
+wait_exit $alonePid 20
+status=$?
+[ $status = 0 ] || fail "PELORIX.exe without a layout ended with status $status (124: still running)"
+[ "$(ls -A alone)" = PELORIX.exe ] || fail "without a layout the player left files: $(ls -A alone | tr '\n' ' ')"
+
+if [ $failures = 0 ]; then
+    echo "PELORIX.exe under Wine: window, controls, language steps and the missing layout as expected"
+    [ -n "$canShoot" ] && echo "screenshots in $shots"
+fi
+exit $((failures > 0))
