@@ -110,6 +110,10 @@ e2e_begin()
             e2e_fail "cannot set Managed=N in the Wine prefix"
         e2e_wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d alsa /f >/dev/null 2>&1 ||
             e2e_fail "cannot choose the ALSA audio driver in the Wine prefix"
+        # wineboot ran without a display; its wineserver and desktop process
+        # must not serve the test's programs, which need the test's Xvfb.
+        "$WINESERVER" -k >/dev/null 2>&1 9>&-
+        timeout 20 "$WINESERVER" -w >/dev/null 2>&1 9>&-
         touch "$shared/prefix.ready"
     fi
 

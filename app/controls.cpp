@@ -1,0 +1,59 @@
+// Control handles by slot, control creation, and the idle and caption texts.
+#include "app/controls.h"
+
+#include <cstdint>
+
+// Written only at start-up, before any playback thread exists; read-only after.
+static HWND controlHandles[SlotCount];
+
+HWND ControlHandle(int slot)
+{
+    if (slot < 0 || slot >= SlotCount) return nullptr;
+    return controlHandles[slot];
+}
+
+void ForgetControls()
+{
+    for (HWND& handle : controlHandles) handle = nullptr;
+}
+
+static const char* ClassForType(int type)
+{
+    switch (type) {
+    case 0: return "static";
+    case 1: return "button";
+    case 2: return "edit";
+    case 3: return "listbox";
+    }
+    return " ";   // no window class has this name
+}
+
+void CreateControls(HWND mainWindow, HINSTANCE instance, const LayoutUnits& units)
+{
+    for (int slot = 0; slot < SlotCount; slot++) {
+        const ControlSpec& spec = LayoutControl(slot);
+        controlHandles[slot] = nullptr;
+        if (spec.type < 0) continue;
+        ControlPlace place = PlaceControl(spec, units);
+        controlHandles[slot] = CreateWindowExA(0, ClassForType(spec.type), LayoutText(slot),
+                                               static_cast<DWORD>(spec.style),
+                                               place.x, place.y, place.width, place.height,
+                                               mainWindow, reinterpret_cast<HMENU>(static_cast<intptr_t>(slot)),
+                                               instance, nullptr);
+    }
+}
+
+void ShowIdleTexts()
+{
+    char idleText[TextArenaSize];
+    CopyLayoutText(43, idleText, TextArenaSize);
+    SendMessageA(ControlHandle(21), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(idleText));
+    SendMessageA(ControlHandle(23), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(idleText));
+}
+
+void RefreshCaptions()
+{
+    for (int slot = 0; slot < SlotCount; slot++)
+        if (LayoutControl(slot).type >= 0)
+            SendMessageA(ControlHandle(slot), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(LayoutText(slot)));
+}

@@ -1,0 +1,103 @@
+// The main window: registration, creation, the message loop and the window
+// procedure, whose WM_CREATE runs the program's start-up.
+#include "app/mainwindow.h"
+
+#include "app/controls.h"
+#include "app/paths.h"
+#include "app/scrolling.h"
+#include "app/units.h"
+#include "codec/streamformat.h"
+#include "playback/playbackstate.h"
+#include "ui/commands.h"
+#include "ui/layout.h"
+#include "ui/options.h"
+#include "ui/playlist.h"
+
+static const char* const MainClassName = "PELORIX";
+static const char* const MainCaption = "PELORIX 2.2";
+
+static HINSTANCE programInstance;   // for creating the controls
+
+static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+ATOM RegisterMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = MainWindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    windowClass.lpszMenuName = nullptr;
+    windowClass.lpszClassName = MainClassName;
+    return RegisterClassA(&windowClass);
+}
+
+HWND OpenMainWindow(HINSTANCE instance, int showCommand)
+{
+    programInstance = instance;
+    HWND window = CreateWindowExA(0, MainClassName, MainCaption, WS_OVERLAPPEDWINDOW | WS_VSCROLL | WS_HSCROLL,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  nullptr, nullptr, instance, nullptr);
+    if (!window) return nullptr;
+    ShowWindow(window, showCommand);
+    UpdateWindow(window);
+    return window;
+}
+
+int RunMessageLoop()
+{
+    MSG message = {};
+    BOOL got;
+    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return got == 0 ? static_cast<int>(message.wParam) : Failed;
+}
+
+int RunProgram(HINSTANCE instance, int showCommand)
+{
+    if (!RegisterMainWindowClass(instance)) return 0;
+    if (!OpenMainWindow(instance, showCommand)) return Failed;
+    return RunMessageLoop();
+}
+
+// WM_CREATE. A missing layout file ends start-up before any control exists;
+// the loader has then shown "I need <path>" and posted the quit message.
+static void StartUp(HWND window)
+{
+    LayoutUnits units = MeasureLayoutUnits(window);
+    InitScrolling(units);
+    ForgetControls();
+    SetDefaultOptions();
+    FindProgramPaths();    // not found: both paths stay empty, so the load below fails
+    if (LoadLayout(window, layoutBasePath, languageNumber) != Ok) return;
+    InitPlaybackOptions();
+    CreateControls(window, programInstance, units);
+    ShowIdleTexts();
+    ResetPlaybackFlags();
+    FillPlaylist();
+}
+
+static void Paint(HWND window)
+{
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    EndPaint(window, &paint);
+}
+
+static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE: StartUp(window); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_SIZE: ScrollOnResize(window, lParam); return 0;
+    case WM_PAINT: Paint(window); return 0;
+    case WM_COMMAND: HandleCommand(window, wParam); return 0;
+    case WM_HSCROLL: ScrollHorizontally(window, wParam); return 0;
+    case WM_VSCROLL: ScrollVertically(window, wParam); return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,46 @@
+// Test-only controls of the stand-in platform layer. Functions that exist only
+// in the fake start with Fake. Every fake function, window procedures and
+// control work included, runs under one recursive lock, so a send from another
+// thread is carried out whole, as a cross-thread send on Windows is.
+//
+// Geometry: a top-level window has no frame; its client area starts at its
+// window position, so GetWindowRect of a control gives its place in the main
+// window's client area when the main window sits at 0,0 (CW_USEDEFAULT does).
+//
+// The message loop never blocks: GetMessageA takes posted messages first, then
+// the quit message, and returns -1 when the queue is empty and no quit is due.
+#pragma once
+
+#include <windows.h>
+
+void FakeReset();                         // forget windows, classes, queue, boxes, settings below
+
+// What the user was told, and how the program asked to end.
+int FakeMessageBoxCount();
+const char* FakeLastMessageBoxText();     // "" before the first box
+const char* FakeLastMessageBoxCaption();  // a NULL caption reads as "Error", as Windows shows it
+HWND FakeLastMessageBoxOwner();
+bool FakeQuitPosted();                    // since the last reset, even if the loop took it
+int FakeQuitCode();
+
+// Text metrics of every device context. Default: tmHeight 16, tmAveCharWidth 7,
+// tmPitchAndFamily 0x21 (variable pitch, as the Windows system font).
+void FakeSetTextMetrics(const TEXTMETRICA& metrics);
+int FakeDeviceContextsHeld();             // GetDC minus ReleaseDC
+
+// SearchPathA finds the file named by the last component of this path (any
+// case) and answers with the whole path; NULL or "" finds nothing.
+void FakeSetExecutablePath(const char* path);
+
+// Client size of top-level windows created with CW_USEDEFAULT; the window
+// gets WM_SIZE with it when first shown. Default 800 x 600.
+void FakeSetClientSize(int width, int height);
+
+// CreateWindowExA of this class (any case) returns NULL; NULL ends that.
+void FakeFailWindowCreation(const char* className);
+
+int FakeChildCount(HWND parent);          // live child windows
+
+// A click on a list box row: the row becomes the selection, and with
+// LBS_NOTIFY the parent gets LBN_SELCHANGE, then LBN_DBLCLK for a double-click.
+void FakeClickListItem(HWND listBox, int index, bool doubleClick);

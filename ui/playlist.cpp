@@ -1,0 +1,21 @@
+// Start-up fill of the Playlist list box.
+#include "ui/playlist.h"
+
+#include <windows.h>
+
+#include "app/controls.h"
+#include "playback/playbackstate.h"
+#include "ui/options.h"
+
+static const int PlaylistSlot = 35;
+
+void FillPlaylist()
+{
+    HWND playlist = ControlHandle(PlaylistSlot);
+    playbackState.selectedIndex = playbackState.currentIndex.load();
+    SendMessageA(playlist, LB_INSERTSTRING, playbackState.playlistCount, reinterpret_cast<LPARAM>(LayoutText(45)));
+    SendMessageA(playlist, LB_SETCURSEL, 0, 0);
+    SendMessageA(ControlHandle(4), BM_SETCHECK, playbackState.repeatOption, 0);
+    SendMessageA(ControlHandle(5), BM_SETCHECK, playbackState.advanceOption, 0);
+    SendMessageA(ControlHandle(28), BM_SETCHECK, clearBeforeAddOption, 0);
+}
