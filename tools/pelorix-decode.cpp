@@ -131,10 +131,14 @@ static int Decode(const char* inPath, const char* outPath)
     MakeWavHeader(wav, header, (uint32_t)dataBytes);
     fwrite(wav, 1, sizeof wav, output.file);
 
-    // Frames 0 to lastFrame; the last frame's padding is cut.
+    // Frames from 0 on, as the player plays them, until they have given the
+    // totalSamples x channels values written; the last frame's padding is
+    // cut. In stereo with an odd samplesPerFrame, frames hold half a sample
+    // more than lastFrame counts on, so the frames after the values end are
+    // silence the player may play but the file need not hold.
     std::vector<unsigned char> frame((size_t)header.samplesPerFrame * 2);
     int64_t remaining = dataBytes;
-    for (int32_t f = 0; f <= header.lastFrame; f++) {
+    for (int32_t f = 0; f <= header.lastFrame && remaining > 0; f++) {
         unsigned char* outputPosition = frame.data();
         DecodeFrame(stream, header, outputPosition);
         size_t bytes = remaining < (int64_t)frame.size() ? (size_t)remaining : frame.size();
