@@ -24,6 +24,15 @@ void SetBinaryMode(FILE* stream)
 #endif
 }
 
+bool IsTerminal(FILE* stream)
+{
+#ifdef _WIN32
+    return _isatty(_fileno(stream)) != 0;
+#else
+    return isatty(fileno(stream)) != 0;
+#endif
+}
+
 // Replaces an existing target too; plain rename does not on Windows.
 static int RenameOver(const char* from, const char* to)
 {

@@ -17,6 +17,9 @@ struct ToolOutput {
 
 void SetBinaryMode(FILE* stream);
 
+// True when stream is an interactive terminal (for progress output).
+bool IsTerminal(FILE* stream);
+
 // "-" means standard output. Returns 0 or 999 (cannot create the file).
 int OpenToolOutput(ToolOutput& output, const char* path);
 

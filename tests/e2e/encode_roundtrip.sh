@@ -55,7 +55,7 @@ count=0
 while read -r name signal channels rate samples; do
     [ -n "$name" ] || continue
     mkdir -p "$name"
-    "$makewav" "$name/in.wav" "$signal" "$channels" "$rate" "$samples" || e2e_fail "cannot make $name"
+    "$makewav" "$signal" "$rate" "$channels" "$samples" "$name/in.wav" || e2e_fail "cannot make $name"
     roundtrip "$name"
     count=$((count + 1))
 done <<<"$cases"

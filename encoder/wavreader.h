@@ -1,0 +1,43 @@
+// 16-bit PCM WAV input, read front to back without seeking so that a pipe
+// works: chunks in any order, odd chunks padded, and a data chunk of unknown
+// size (0 or 0xFFFFFFFF, as programs writing to a pipe leave it) read to the
+// end of the input.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+// Why ReadWav refused the input; the caller words the message.
+enum WavFailure {
+    WavNoFailure = 0,
+    WavNotRiffWave,        // no "RIFF" .. "WAVE" at the start
+    WavNoFormat,           // no complete "fmt " chunk
+    WavNoData,             // no "data" chunk
+    WavNotPcm,             // a format tag other than PCM (formatTag says which)
+    WavFloat,              // IEEE float samples
+    WavBitDepth,           // PCM, but not 16 bits per sample (bitsPerSample says how many)
+    WavChannelCount,       // not 1 or 2 channels
+    WavRateTooLow,         // below 50 Hz
+    WavRateTooHigh,        // sampleRate x channels above 100000
+    WavTooLong,            // more samples than a stream file can count
+    WavReadError,
+};
+
+struct WavAudio {
+    int formatTag;            // as found; for WAVE_FORMAT_EXTENSIBLE the sub-format's tag
+    int channels;
+    int sampleRate;
+    int bitsPerSample;
+    int failure;              // a WavFailure
+    int64_t totalSamples;     // samples of one channel
+    std::vector<int16_t> values;   // totalSamples x channels, interleaved
+};
+
+const int WavePcmTag = 1;
+const int WaveFloatTag = 3;
+const int WaveExtensibleTag = 0xFFFE;
+
+// Ok, or Failed with audio.failure set. A trailing partial sample frame
+// (a truncated input) is dropped.
+int ReadWav(FILE* file, WavAudio& audio);
