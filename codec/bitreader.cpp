@@ -7,7 +7,7 @@ int ReadBit(FILE* stream)
 {
     bitReader.bitMask >>= 1;
     if (bitReader.bitMask == 0) {
-        bitReader.currentByte = getc(stream);   // unmasked: end of file gives -1, all 1 bits
+        bitReader.currentByte = ReadStreamByte(stream);   // unmasked: end of file gives -1, all 1 bits
         bitReader.bitMask = 0x80;
     }
     return (bitReader.currentByte & bitReader.bitMask) != 0;
@@ -17,7 +17,7 @@ int32_t ReadResidual(FILE* stream, int k)
 {
     BitCursor cursor;
     LoadCursor(cursor, bitReader);
-    int32_t residual = ReadResidualAt(cursor, stream, k);
+    int32_t residual = ReadResidualAt(cursor, stream, MakeResidualCode(k));
     StoreCursor(cursor, bitReader);
     return residual;
 }

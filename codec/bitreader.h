@@ -6,6 +6,18 @@
 #include <cstdint>
 #include <cstdio>
 
+// One byte of an open stream, as getc reads it (-1 at end of file). Only the
+// playback thread reads a stream it has open, so the stream's lock buys
+// nothing: the build names the platform's getc without the lock where there
+// is one, and plain getc serves everywhere else.
+#ifndef PELORIX_GETC
+#define PELORIX_GETC getc
+#endif
+inline int ReadStreamByte(FILE* stream)
+{
+    return PELORIX_GETC(stream);
+}
+
 struct BitReader {
     int currentByte;   // last byte fetched, 0..255, or -1 at end of file
     int bitMask;       // bit of currentByte read last; 0: fetch a byte next
@@ -42,16 +54,40 @@ inline void StoreCursor(const BitCursor& cursor, BitReader& reader)
 
 inline void FetchByte(BitCursor& cursor, FILE* stream)
 {
-    cursor.currentByte = getc(stream);   // end of file: -1, read as 0xFF, all 1 bits
+    cursor.currentByte = ReadStreamByte(stream);   // end of file: -1, read as 0xFF, all 1 bits
     cursor.acc = (cursor.acc << 8) | ((uint32_t)cursor.currentByte & 0xFF);
     cursor.avail += 8;
 }
 
-// One word of the residual code: prefix 1, 01, 001, 0001 or the 0000 escape.
-// Class 1 holds k + 1 bits in two's complement (nothing when k is 0); the
-// sign-bit classes hold 2^n + m or -2^(n+1) + 1 + m with n = k, k + 1, k + 2;
-// the escape holds 17 bits in two's complement. At most 21 bits are read.
-inline int32_t ReadResidualAt(BitCursor& cursor, FILE* stream, int k)
+// The residual code for one k, as a decoding loop uses it: by the number of
+// 0 bits before the prefix's 1 (4: the escape), how many bits follow and what
+// to subtract from them, read as an unsigned field f of that width, to get the
+// value. Class 1 and the escape are two's complement (f - 2^width when the top
+// bit is set); the sign-bit classes hold 2^n + m with the sign bit set, which
+// is f itself, and -2^(n+1) + 1 + m with it clear, which is f + 1 - 2^width.
+struct ResidualCode {
+    int width[5];
+    uint32_t subtractIfTopSet[5];
+    uint32_t subtractIfTopClear[5];
+};
+
+inline ResidualCode MakeResidualCode(int k)
+{
+    ResidualCode code;
+    for (int zeros = 0; zeros < 5; zeros++) {
+        int width = zeros == 4 ? 17 : k + zeros + (zeros == 0);
+        if (zeros == 0 && k == 0) width = 0;              // the word 1 alone is 0
+        bool twosComplement = zeros == 0 || zeros == 4;
+        code.width[zeros] = width;
+        code.subtractIfTopSet[zeros] = twosComplement ? 1u << width : 0;
+        code.subtractIfTopClear[zeros] = twosComplement || width == 0 ? 0 : (1u << width) - 1;
+    }
+    return code;
+}
+
+// One word: the prefix bit by bit, then its field, fetching only the bytes
+// these bits lie in. At most 21 bits are read.
+inline int32_t ReadResidualAt(BitCursor& cursor, FILE* stream, const ResidualCode& code)
 {
     int zeros = 0;
     for (;;) {
@@ -60,20 +96,10 @@ inline int32_t ReadResidualAt(BitCursor& cursor, FILE* stream, int k)
         if ((cursor.acc >> cursor.avail) & 1) break;
         if (++zeros == 4) break;
     }
-
-    if (zeros == 0 && k == 0) return 0;
-    // bits after the prefix: k + 1; or the sign bit and k, k + 1 or k + 2; or 17
-    int need = zeros == 4 ? 17 : k + zeros + (zeros == 0);
-    while (cursor.avail < need) FetchByte(cursor, stream);
-    cursor.avail -= need;
-    uint32_t field = (cursor.acc >> cursor.avail) & ((1u << need) - 1);
-
-    if (zeros == 4 || zeros == 0) {
-        uint32_t sign = 1u << (need - 1);
-        return (int32_t)(field ^ sign) - (int32_t)sign;
-    }
-    int n = need - 1;
-    uint32_t m = field & ((1u << n) - 1);
-    if (field >> n) return (int32_t)((1u << n) + m);
-    return -(int32_t)(2u << n) + 1 + (int32_t)m;
+    int width = code.width[zeros];
+    while (cursor.avail < width) FetchByte(cursor, stream);
+    cursor.avail -= width;
+    uint32_t field = (cursor.acc >> cursor.avail) & ((1u << width) - 1);
+    uint32_t topSet = (field << 1) >> width;   // 0 when width is 0
+    return (int32_t)(field - (topSet ? code.subtractIfTopSet[zeros] : code.subtractIfTopClear[zeros]));
 }

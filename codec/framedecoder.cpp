@@ -15,82 +15,104 @@ static inline void WriteValue(unsigned char*& out, int32_t value)
 
 static inline int ReadByteOrFF(FILE* stream)
 {
-    return getc(stream) & 0xFF;
+    return ReadStreamByte(stream) & 0xFF;
 }
 
 // A frame may claim more values than samplesPerFrame (a damaged sampleCount);
 // those are still read, so the stream stays in step, but never written.
-static void SkipResiduals(BitCursor& cursor, FILE* stream, int k, int count)
+static void SkipResiduals(BitCursor& cursor, FILE* stream, const ResidualCode& code, int count)
 {
-    for (int i = 0; i < count; i++) ReadResidualAt(cursor, stream, k);
+    for (int i = 0; i < count; i++) ReadResidualAt(cursor, stream, code);
 }
 
-// Running sum per channel; the channel index restarts at 0 in every frame.
+// The last three values of one channel within the frame (zero before its
+// start): history[c], history[2c] and history[3c] as the predictors see them.
+struct ChannelHistory {
+    int32_t last1, last2, last3;
+};
+
+// The three predictors, one value at a time: residual in, value out.
+struct DeltaPredictor {};
+struct SlopePredictor { int slope; };
+struct ThreeTapPredictor { int tap1, tap2, tap3; };
+
+static inline int32_t NextValue(const DeltaPredictor&, ChannelHistory& history, int32_t residual)
+{
+    history.last1 = Add32(history.last1, residual);   // the running sum
+    return history.last1;
+}
+
+static inline int32_t NextValue(const SlopePredictor& predictor, ChannelHistory& history, int32_t residual)
+{
+    int32_t x = Add32(PredictSlope(history.last1, history.last2, predictor.slope), residual);
+    history.last2 = history.last1;
+    history.last1 = x;
+    return x;
+}
+
+static inline int32_t NextValue(const ThreeTapPredictor& p, ChannelHistory& history, int32_t residual)
+{
+    int32_t x = Add32(PredictThreeTap(history.last1, history.last2, history.last3, p.tap1, p.tap2, p.tap3), residual);
+    history.last3 = history.last2;
+    history.last2 = history.last1;
+    history.last1 = x;
+    return x;
+}
+
+// Values interleave left, right from the frame's first value on, so in stereo
+// they go in pairs; an odd samplesPerFrame ends the frame on a left value.
+// Each channel's history lives in registers for the whole frame.
+template <class Predictor>
+static void DecodeValues(const Predictor& predictor, int channels, BitCursor& cursor, FILE* stream, int k,
+                         int written, int count, unsigned char*& out)
+{
+    ResidualCode code = MakeResidualCode(k);
+    ChannelHistory left = {0, 0, 0}, right = {0, 0, 0};
+    int i = 0;
+    if (channels == 2) {
+        for (; i + 1 < written; i += 2) {
+            WriteValue(out, NextValue(predictor, left, ReadResidualAt(cursor, stream, code)));
+            WriteValue(out, NextValue(predictor, right, ReadResidualAt(cursor, stream, code)));
+        }
+    }
+    for (; i < written; i++) WriteValue(out, NextValue(predictor, left, ReadResidualAt(cursor, stream, code)));
+    SkipResiduals(cursor, stream, code, count - written);
+    StoreCursor(cursor, bitReader);
+}
+
+// The residual bits begin at the byte after the FrameHeader.
 static void DecodeDeltaFrame(FILE* stream, int channels, int k, int written, int count, unsigned char*& out)
 {
-    BitCursor cursor = {0, 0, bitReader.currentByte};   // bitMask 0: the next bit starts a fresh byte
-    int32_t channelSum[2] = {0, 0};
-    int channelBits = channels - 1;
-    for (int i = 0; i < written; i++) {
-        int32_t& sum = channelSum[i & channelBits];
-        sum = Add32(sum, ReadResidualAt(cursor, stream, k));
-        WriteValue(out, sum);
-    }
-    SkipResiduals(cursor, stream, k, count - written);
-    StoreCursor(cursor, bitReader);
+    BitCursor cursor = {0, 0, bitReader.currentByte};   // as bitMask 0: the next bit starts a fresh byte
+    DecodeValues(DeltaPredictor{}, channels, cursor, stream, k, written, count, out);
 }
 
 // Coefficient byte: slope in the high nibble, the first 4 residual bits low.
 static void DecodeSlopeFrame(FILE* stream, int channels, int k, int written, int count, unsigned char*& out)
 {
-    int b = getc(stream);
-    int slope = (b >> 4) & 0xF;
+    int b = ReadStreamByte(stream);
     BitCursor cursor;
     LoadCursor(cursor, BitReader{b, 0x10});
-    int32_t last1[2] = {0, 0}, last2[2] = {0, 0};   // history[c] and history[2c], by channel
-    int channelBits = channels - 1;
-    for (int i = 0; i < written; i++) {
-        int j = i & channelBits;
-        int32_t x = Add32(PredictSlope(last1[j], last2[j], slope), ReadResidualAt(cursor, stream, k));
-        last2[j] = last1[j];
-        last1[j] = x;
-        WriteValue(out, x);
-    }
-    SkipResiduals(cursor, stream, k, count - written);
-    StoreCursor(cursor, bitReader);
+    DecodeValues(SlopePredictor{(b >> 4) & 0xF}, channels, cursor, stream, k, written, count, out);
 }
 
 // Four coefficient bytes: three 10-bit fields, then the first 2 residual bits.
 static void DecodeThreeTapFrame(FILE* stream, int channels, int k, int written, int count, unsigned char*& out)
 {
     int b0 = ReadByteOrFF(stream), b1 = ReadByteOrFF(stream), b2 = ReadByteOrFF(stream);
-    int b3 = getc(stream);
-    int b3Bits = b3 & 0xFF;
-    int tap1 = Tap1FromField(b0 * 4 + (b1 >> 6));
-    int tap2 = Tap2FromField((b1 & 0x3F) * 16 + (b2 >> 4));
-    int tap3 = Tap3FromField((b2 & 0x0F) * 64 + (b3Bits >> 2));
+    int b3 = ReadStreamByte(stream);
+    ThreeTapPredictor predictor = {Tap1FromField(b0 * 4 + (b1 >> 6)), Tap2FromField((b1 & 0x3F) * 16 + (b2 >> 4)),
+                                   Tap3FromField((b2 & 0x0F) * 64 + ((b3 & 0xFF) >> 2))};
     BitCursor cursor;
     LoadCursor(cursor, BitReader{b3, 4});
-    int32_t last1[2] = {0, 0}, last2[2] = {0, 0}, last3[2] = {0, 0};
-    int channelBits = channels - 1;
-    for (int i = 0; i < written; i++) {
-        int j = i & channelBits;
-        int32_t p = PredictThreeTap(last1[j], last2[j], last3[j], tap1, tap2, tap3);
-        int32_t x = Add32(p, ReadResidualAt(cursor, stream, k));
-        last3[j] = last2[j];
-        last2[j] = last1[j];
-        last1[j] = x;
-        WriteValue(out, x);
-    }
-    SkipResiduals(cursor, stream, k, count - written);
-    StoreCursor(cursor, bitReader);
+    DecodeValues(predictor, channels, cursor, stream, k, written, count, out);
 }
 
 void DecodeFrame(FILE* streamFile, const StreamHeader& header, unsigned char*& outputPosition)
 {
     int samplesPerFrame = header.samplesPerFrame;
     int count = 0;                       // values the frame holds
-    int b0 = getc(streamFile);
+    int b0 = ReadStreamByte(streamFile);
     if (b0 != EOF) {
         int h = b0 | ReadByteOrFF(streamFile) << 8;
         count = samplesPerFrame;
@@ -107,8 +129,8 @@ void DecodeFrame(FILE* streamFile, const StreamHeader& header, unsigned char*& o
                 outputPosition += 2;
             }
             for (int i = written; i < count; i++) {
-                getc(streamFile);
-                getc(streamFile);
+                ReadStreamByte(streamFile);
+                ReadStreamByte(streamFile);
             }
         } else if (header.coderType == ThreeTapCoder) {
             DecodeThreeTapFrame(streamFile, header.channels, k, written, count, outputPosition);
