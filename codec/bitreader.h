@@ -85,6 +85,13 @@ inline ResidualCode MakeResidualCode(int k)
     return code;
 }
 
+// A word's value from its prefix class and the field that follows the prefix.
+inline int32_t ResidualFromField(const ResidualCode& code, int zeros, uint32_t field)
+{
+    uint32_t topSet = (field << 1) >> code.width[zeros];   // 0 when the width is 0
+    return (int32_t)(field - (topSet ? code.subtractIfTopSet[zeros] : code.subtractIfTopClear[zeros]));
+}
+
 // One word: the prefix bit by bit, then its field, fetching only the bytes
 // these bits lie in. At most 21 bits are read.
 inline int32_t ReadResidualAt(BitCursor& cursor, FILE* stream, const ResidualCode& code)
@@ -99,7 +106,5 @@ inline int32_t ReadResidualAt(BitCursor& cursor, FILE* stream, const ResidualCod
     int width = code.width[zeros];
     while (cursor.avail < width) FetchByte(cursor, stream);
     cursor.avail -= width;
-    uint32_t field = (cursor.acc >> cursor.avail) & ((1u << width) - 1);
-    uint32_t topSet = (field << 1) >> width;   // 0 when width is 0
-    return (int32_t)(field - (topSet ? code.subtractIfTopSet[zeros] : code.subtractIfTopClear[zeros]));
+    return ResidualFromField(code, zeros, (cursor.acc >> cursor.avail) & ((1u << width) - 1));
 }

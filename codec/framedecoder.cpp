@@ -1,6 +1,12 @@
 // Frame decoder: FrameHeader, verbatim values or one of three predictors over
 // residuals, then zero padding. Predictor state starts at zero in every frame,
 // so decoding can start at any FrameHeader.
+//
+// A coded frame that records its length is read whole and decoded from
+// memory; it must then have used exactly its recorded bytes, as every
+// well-formed frame does, which leaves the stream where reading byte by byte
+// would. Any other frame (the escape, a damaged length, a file that ends
+// early) is read byte by byte as its bits are needed, from its body's start.
 #include "framedecoder.h"
 
 #include "bitreader.h"
@@ -18,11 +24,37 @@ static inline int ReadByteOrFF(FILE* stream)
     return ReadStreamByte(stream) & 0xFF;
 }
 
-// A frame may claim more values than samplesPerFrame (a damaged sampleCount);
-// those are still read, so the stream stays in step, but never written.
-static void SkipResiduals(BitCursor& cursor, FILE* stream, const ResidualCode& code, int count)
+// The two sources of a frame's residuals: the stream itself, a byte at a
+// time, and a frame body already in memory.
+struct StreamBits {
+    BitCursor cursor;
+    FILE* stream;
+};
+
+struct MemoryBits {
+    const unsigned char* data;   // readable 8 bytes past the last bit used
+    uint32_t position;           // bits from data
+};
+
+static inline int32_t NextResidual(StreamBits& bits, const ResidualCode& code)
 {
-    for (int i = 0; i < count; i++) ReadResidualAt(cursor, stream, code);
+    return ReadResidualAt(bits.cursor, bits.stream, code);
+}
+
+// Eight bytes from the word's first byte, so the whole word (21 bits at most)
+// is in hand at once.
+static inline int32_t NextResidual(MemoryBits& bits, const ResidualCode& code)
+{
+    static const unsigned char zerosBefore[16] = {4, 3, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
+    const unsigned char* p = bits.data + (bits.position >> 3);
+    uint64_t word = (uint64_t)p[0] << 56 | (uint64_t)p[1] << 48 | (uint64_t)p[2] << 40 | (uint64_t)p[3] << 32 |
+                    (uint64_t)p[4] << 24 | (uint64_t)p[5] << 16 | (uint64_t)p[6] << 8 | (uint64_t)p[7];
+    word <<= bits.position & 7;
+    int zeros = zerosBefore[word >> 60];
+    int prefix = zeros == 4 ? 4 : zeros + 1;
+    int width = code.width[zeros];
+    bits.position += prefix + width;
+    return ResidualFromField(code, zeros, (uint32_t)(((word << prefix) >> 1) >> (63 - width)));
 }
 
 // The last three values of one channel within the frame (zero before its
@@ -62,38 +94,54 @@ static inline int32_t NextValue(const ThreeTapPredictor& p, ChannelHistory& hist
 // Values interleave left, right from the frame's first value on, so in stereo
 // they go in pairs; an odd samplesPerFrame ends the frame on a left value.
 // Each channel's history lives in registers for the whole frame.
-template <class Predictor>
-static void DecodeValues(const Predictor& predictor, int channels, BitCursor& cursor, FILE* stream, int k,
-                         int written, int count, unsigned char*& out)
+template <class Predictor, class Bits>
+static void DecodeValues(const Predictor& predictor, int channels, Bits& bits, const ResidualCode& code,
+                         int written, unsigned char*& out)
 {
-    ResidualCode code = MakeResidualCode(k);
     ChannelHistory left = {0, 0, 0}, right = {0, 0, 0};
     int i = 0;
     if (channels == 2) {
         for (; i + 1 < written; i += 2) {
-            WriteValue(out, NextValue(predictor, left, ReadResidualAt(cursor, stream, code)));
-            WriteValue(out, NextValue(predictor, right, ReadResidualAt(cursor, stream, code)));
+            WriteValue(out, NextValue(predictor, left, NextResidual(bits, code)));
+            WriteValue(out, NextValue(predictor, right, NextResidual(bits, code)));
         }
     }
-    for (; i < written; i++) WriteValue(out, NextValue(predictor, left, ReadResidualAt(cursor, stream, code)));
-    SkipResiduals(cursor, stream, code, count - written);
-    StoreCursor(cursor, bitReader);
+    for (; i < written; i++) WriteValue(out, NextValue(predictor, left, NextResidual(bits, code)));
+}
+
+// A frame may claim more values than samplesPerFrame (a damaged sampleCount);
+// those are still read, so the stream stays in step, but never written.
+template <class Predictor>
+static void DecodeStreamValues(const Predictor& predictor, int channels, StreamBits& bits, int k, int written,
+                               int count, unsigned char*& out)
+{
+    ResidualCode code = MakeResidualCode(k);
+    DecodeValues(predictor, channels, bits, code, written, out);
+    for (int i = written; i < count; i++) NextResidual(bits, code);
+    StoreCursor(bits.cursor, bitReader);
+}
+
+static ThreeTapPredictor ThreeTapFromBytes(int b0, int b1, int b2, int b3)
+{
+    return ThreeTapPredictor{Tap1FromField(b0 * 4 + (b1 >> 6)), Tap2FromField((b1 & 0x3F) * 16 + (b2 >> 4)),
+                             Tap3FromField((b2 & 0x0F) * 64 + (b3 >> 2))};
 }
 
 // The residual bits begin at the byte after the FrameHeader.
 static void DecodeDeltaFrame(FILE* stream, int channels, int k, int written, int count, unsigned char*& out)
 {
-    BitCursor cursor = {0, 0, bitReader.currentByte};   // as bitMask 0: the next bit starts a fresh byte
-    DecodeValues(DeltaPredictor{}, channels, cursor, stream, k, written, count, out);
+    StreamBits bits = {{0, 0, bitReader.currentByte}, stream};   // as bitMask 0: a fresh byte next
+    DecodeStreamValues(DeltaPredictor{}, channels, bits, k, written, count, out);
 }
 
 // Coefficient byte: slope in the high nibble, the first 4 residual bits low.
 static void DecodeSlopeFrame(FILE* stream, int channels, int k, int written, int count, unsigned char*& out)
 {
     int b = ReadStreamByte(stream);
-    BitCursor cursor;
-    LoadCursor(cursor, BitReader{b, 0x10});
-    DecodeValues(SlopePredictor{(b >> 4) & 0xF}, channels, cursor, stream, k, written, count, out);
+    StreamBits bits;
+    bits.stream = stream;
+    LoadCursor(bits.cursor, BitReader{b, 0x10});
+    DecodeStreamValues(SlopePredictor{(b >> 4) & 0xF}, channels, bits, k, written, count, out);
 }
 
 // Four coefficient bytes: three 10-bit fields, then the first 2 residual bits.
@@ -101,11 +149,61 @@ static void DecodeThreeTapFrame(FILE* stream, int channels, int k, int written, 
 {
     int b0 = ReadByteOrFF(stream), b1 = ReadByteOrFF(stream), b2 = ReadByteOrFF(stream);
     int b3 = ReadStreamByte(stream);
-    ThreeTapPredictor predictor = {Tap1FromField(b0 * 4 + (b1 >> 6)), Tap2FromField((b1 & 0x3F) * 16 + (b2 >> 4)),
-                                   Tap3FromField((b2 & 0x0F) * 64 + ((b3 & 0xFF) >> 2))};
-    BitCursor cursor;
-    LoadCursor(cursor, BitReader{b3, 4});
-    DecodeValues(predictor, channels, cursor, stream, k, written, count, out);
+    StreamBits bits;
+    bits.stream = stream;
+    LoadCursor(bits.cursor, BitReader{b3, 4});
+    DecodeStreamValues(ThreeTapFromBytes(b0, b1, b2, b3 & 0xFF), channels, bits, k, written, count, out);
+}
+
+// Room for the longest body the fast path takes: every value's word at its
+// longest, with the eight bytes a word may look past the body's end.
+const int LongestWordBits = 21;
+const int FrameBodySize = 65536;
+static unsigned char frameBody[FrameBodySize + 8];   // playback thread only
+
+// A coded frame of samplesPerFrame values whose FrameHeader records its
+// length: read the body whole, decode from memory, and keep the result when
+// the coding used exactly that many bytes. Otherwise the stream goes back to
+// the body's start, nothing is kept, and false says to read it byte by byte.
+static bool DecodeRecordedFrame(FILE* stream, const StreamHeader& header, int k, int frameLength,
+                                unsigned char*& out)
+{
+    int bodyLength = frameLength - 2;
+    int values = header.samplesPerFrame;
+    if (bodyLength < 1 || (int64_t)values * LongestWordBits / 8 + 8 > FrameBodySize) return false;
+    size_t got = fread(frameBody, 1, (size_t)bodyLength, stream);
+    if (got == (size_t)bodyLength) {
+        unsigned char* start = out;
+        ResidualCode code = MakeResidualCode(k);
+        MemoryBits bits = {frameBody, 0};
+        if (header.coderType == ThreeTapCoder) {
+            bits.position = 30;
+            ThreeTapPredictor predictor = ThreeTapFromBytes(frameBody[0], frameBody[1], frameBody[2], frameBody[3]);
+            DecodeValues(predictor, header.channels, bits, code, values, out);
+        } else if (header.coderType == SlopeCoder) {
+            bits.position = 4;
+            DecodeValues(SlopePredictor{frameBody[0] >> 4}, header.channels, bits, code, values, out);
+        } else {
+            DecodeValues(DeltaPredictor{}, header.channels, bits, code, values, out);
+        }
+        if ((bits.position + 7) / 8 == (uint32_t)bodyLength) return true;
+        out = start;
+    }
+    fseek(stream, -(long)got, SEEK_CUR);   // also clears end of file
+    return false;
+}
+
+// Verbatim values, copied as they stand; end of file gives 0xFF bytes.
+static void CopyVerbatimValues(FILE* stream, int written, int count, unsigned char*& out)
+{
+    size_t bytes = (size_t)written * 2;
+    size_t got = fread(out, 1, bytes, stream);
+    for (size_t i = got; i < bytes; i++) out[i] = 0xFF;
+    out += bytes;
+    for (int i = written; i < count; i++) {
+        ReadStreamByte(stream);
+        ReadStreamByte(stream);
+    }
 }
 
 void DecodeFrame(FILE* streamFile, const StreamHeader& header, unsigned char*& outputPosition)
@@ -116,28 +214,23 @@ void DecodeFrame(FILE* streamFile, const StreamHeader& header, unsigned char*& o
     if (b0 != EOF) {
         int h = b0 | ReadByteOrFF(streamFile) << 8;
         count = samplesPerFrame;
-        if ((h & 0xFFF) == EscapeLength) {
+        if ((h & 0xFFF) == EscapeLength) {   // the frame carries its own count
             count = ReadByteOrFF(streamFile);
             count |= ReadByteOrFF(streamFile) << 8;
         }
         int k = h >> 12;
         int written = count < samplesPerFrame ? count : samplesPerFrame;
+        bool escape = (h & 0xFFF) == EscapeLength;
         if (k == VerbatimK) {
-            for (int i = 0; i < written; i++) {
-                outputPosition[0] = (unsigned char)ReadByteOrFF(streamFile);
-                outputPosition[1] = (unsigned char)ReadByteOrFF(streamFile);
-                outputPosition += 2;
+            CopyVerbatimValues(streamFile, written, count, outputPosition);
+        } else if (escape || !DecodeRecordedFrame(streamFile, header, k, h & 0xFFF, outputPosition)) {
+            if (header.coderType == ThreeTapCoder) {
+                DecodeThreeTapFrame(streamFile, header.channels, k, written, count, outputPosition);
+            } else if (header.coderType == SlopeCoder) {
+                DecodeSlopeFrame(streamFile, header.channels, k, written, count, outputPosition);
+            } else {
+                DecodeDeltaFrame(streamFile, header.channels, k, written, count, outputPosition);
             }
-            for (int i = written; i < count; i++) {
-                ReadStreamByte(streamFile);
-                ReadStreamByte(streamFile);
-            }
-        } else if (header.coderType == ThreeTapCoder) {
-            DecodeThreeTapFrame(streamFile, header.channels, k, written, count, outputPosition);
-        } else if (header.coderType == SlopeCoder) {
-            DecodeSlopeFrame(streamFile, header.channels, k, written, count, outputPosition);
-        } else {
-            DecodeDeltaFrame(streamFile, header.channels, k, written, count, outputPosition);
         }
     }
     for (int i = count; i < samplesPerFrame; i++) WriteValue(outputPosition, 0);

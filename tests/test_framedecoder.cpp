@@ -165,6 +165,42 @@ TEST(DecodeFrame, SurplusValuesAreReadButNotWritten)
     EXPECT_EQ(decoded.values[159], -160);
 }
 
+// Whatever length a FrameHeader records, a frame uses exactly the bytes its
+// coding needs: a wrong length or a cut file must not change what is decoded
+// or where the stream stands afterwards.
+TEST(DecodeFrame, RecordedLengthNeverDecidesWhatIsRead)
+{
+    StreamHeader header = HeaderFor(1, 8000, 0);   // 160 values
+    std::string bits;
+    std::vector<int16_t> expected;
+    for (int i = 0; i < 160; i++) {
+        bits += "011";                             // k 0: residual 1, so the sums count up
+        expected.push_back((int16_t)(i + 1));
+    }
+    Bytes body = BitsToBytes(bits);                // 60 bytes
+    struct Row { const char* what; int frameLength; long cut; } rows[] = {
+        {"length right", 62, 0}, {"length too long", 70, 0}, {"length too short", 10, 0},
+        {"length 2", 2, 0}, {"file cut inside the frame", 62, 30},
+    };
+    for (const Row& row : rows) {
+        Bytes frame = Bytes{(unsigned char)row.frameLength, (unsigned char)(row.frameLength >> 8)} + body +
+                      Bytes(10, 0x55);
+        if (row.cut > 0) frame.resize((size_t)row.cut);
+        Decoded decoded = DecodeFrames(header, frame);
+        if (row.cut == 0) {
+            ExpectValues(decoded, expected, row.what);
+            EXPECT_EQ(decoded.consumed, 62) << row.what;
+        } else {
+            // 224 bits left: 74 words, then "01" that the end of file completes
+            // with a 1 bit, then words of 1 bits alone: residual 0 at k 0.
+            EXPECT_EQ(decoded.values[73], 74) << row.what;
+            EXPECT_EQ(decoded.values[74], 75) << row.what;
+            EXPECT_EQ(decoded.values[159], 75) << row.what;
+            EXPECT_EQ(decoded.consumed, row.cut) << row.what;
+        }
+    }
+}
+
 // Each vector NAME.wav decodes, frame by frame from its first frame, to NAME.pcm.
 TEST(DecodeFrame, StreamVectors)
 {
