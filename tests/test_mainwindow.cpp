@@ -3,7 +3,6 @@
 // the language command stepping through the variants.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -23,26 +22,15 @@ namespace fs = std::filesystem;
 // the variants also move control 0, which a language change must not apply.
 static const char* const BaseLayout =
     "/* layout for the window tests */\r\n"
-    "#define TIME 21 /*Time*/\r\n"
-    "// 0, 0x50000000, 20, 4, 740, 16\r\n"
-    "#define LANGUAGE 0 /*Language*/\r\n"
-    "// 1, 0x50000000, 780, 3, 100, 18\r\n"
-    "#define REPEAT 4 /*Repeat*/\r\n"
-    "// 1, 0x50000003, 20, 73, 200, 16\r\n"
-    "#define ADVANCE 5 /*Advance*/\r\n"
-    "// 1, 0x50000003, 240, 73, 300, 16\r\n"
-    "#define ODD 7 /*Odd*/\r\n"
-    "// 4, 0x50000000, 0, 0, 10, 10\r\n"
-    "#define STATUS 23 /*File*/\r\n"
-    "// 0, 0x50000000, -5, 100, 960, 25\r\n"
-    "#define CLEAR_FIRST 28 /*Clear first*/\r\n"
-    "// 1, 0x50000003, 560, 73, 420, 16\r\n"
-    "#define PLAYLIST 35 /*Playlist*/\r\n"
-    "// 3, 0x50A00101, 20, 90, 740, 265\r\n"
-    "#define IDLE 43 /*Ready*/\r\n"
-    "#define END 45 /*(end)*/\r\n"
-    "#define FRAMES 47 /*11*/\r\n"
-    "#define DEVICE 48 /*-1*/\r\n";
+    "#define TIME 21 /*Time*/\r\n// 0, 0x50000000, 20, 4, 740, 16\r\n"
+    "#define LANGUAGE 0 /*Language*/\r\n// 1, 0x50000000, 780, 3, 100, 18\r\n"
+    "#define REPEAT 4 /*Repeat*/\r\n// 1, 0x50000003, 20, 73, 200, 16\r\n"
+    "#define ADVANCE 5 /*Advance*/\r\n// 1, 0x50000003, 240, 73, 300, 16\r\n"
+    "#define ODD 7 /*Odd*/\r\n// 4, 0x50000000, 0, 0, 10, 10\r\n"
+    "#define STATUS 23 /*File*/\r\n// 0, 0x50000000, -5, 100, 960, 25\r\n"
+    "#define CLEAR_FIRST 28 /*Clear first*/\r\n// 1, 0x50000003, 560, 73, 420, 16\r\n"
+    "#define PLAYLIST 35 /*Playlist*/\r\n// 3, 0x50A00101, 20, 90, 740, 265\r\n"
+    "#define IDLE 43 /*Ready*/\r\n#define END 45 /*(end)*/\r\n#define FRAMES 47 /*11*/\r\n#define DEVICE 48 /*-1*/\r\n";
 
 static std::string Variant(const char* language, const char* idle, const char* end)
 {
@@ -62,8 +50,7 @@ static std::string TextOf(HWND window)
 static std::string RowsOf(HWND listBox)
 {
     std::string rows;
-    int count = static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; i++) {
+    for (int i = 0; i < static_cast<int>(SendMessageA(listBox, LB_GETCOUNT, 0, 0)); i++) {
         char text[400];
         LRESULT length = SendMessageA(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
         rows += (i ? "|" : "") + std::string(text, static_cast<size_t>(length));
@@ -71,81 +58,58 @@ static std::string RowsOf(HWND listBox)
     return rows;
 }
 
-static RECT RectOf(HWND window)
+static std::string Place(int left, int top, int width, int height)
+{
+    return std::to_string(left) + "," + std::to_string(top) + " " + std::to_string(width) + "x" +
+           std::to_string(height);
+}
+
+static std::string PlaceOf(HWND window)
 {
     RECT rect = {};
     GetWindowRect(window, &rect);
-    return rect;
+    return Place(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
 }
 
 class MainWindow : public testing::Test {
 protected:
-    fs::path folder;
+    fs::path folder = fs::temp_directory_path() / ("pelorix-window-tests-" + std::to_string(getpid())) /
+                      testing::UnitTest::GetInstance()->current_test_info()->name();
 
-    void SetUp() override
+    // The fake layer as at program start: the executable in the test's folder,
+    // a variable-pitch font whose column is 10 pixels and line 16.
+    void Reset(const std::string& executable)
     {
         FakeReset();
-        folder = fs::temp_directory_path() / ("pelorix-window-tests-" + std::to_string(getpid())) /
-                 testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-        FakeSetExecutablePath((folder / "PELORIX.exe").string().c_str());
+        FakeSetExecutablePath(executable.c_str());
         TEXTMETRICA metrics = {};
         metrics.tmHeight = 16;
         metrics.tmAveCharWidth = 7;
-        metrics.tmPitchAndFamily = 0x21;   // variable pitch: a column is 10 pixels
+        metrics.tmPitchAndFamily = 0x21;
         FakeSetTextMetrics(metrics);
     }
-
-    void TearDown() override { fs::remove_all(folder.parent_path()); }
-
-    void Write(const char* name, const std::string& bytes)
+    void SetUp() override
     {
-        std::ofstream(folder / name, std::ios::binary) << bytes;
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        Reset((folder / "PELORIX.exe").string());
     }
+    void TearDown() override { fs::remove_all(folder.parent_path()); }
+    void Write(const char* name, const std::string& bytes) { std::ofstream(folder / name, std::ios::binary) << bytes; }
 
     HWND Start()
     {
-        HINSTANCE instance = GetModuleHandleA(nullptr);
-        EXPECT_NE(RegisterMainWindowClass(instance), 0);
-        HWND window = OpenMainWindow(instance, SW_SHOWNORMAL);
+        EXPECT_NE(RegisterMainWindowClass(GetModuleHandleA(nullptr)), 0);
+        HWND window = OpenMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
         EXPECT_NE(window, nullptr);
         return window;
     }
 };
 
-struct ControlRow {
-    int slot;
-    const char* className;
-    const char* text;
-    DWORD style;
-    RECT rect;    // a column of 10 pixels makes x and width pixels; lines of 16, top margin 3
-};
-
-static void ExpectControl(HWND window, const ControlRow& row)
-{
-    SCOPED_TRACE(testing::Message() << "slot " << row.slot);
-    HWND control = ControlHandle(row.slot);
-    ASSERT_NE(control, nullptr);
-    EXPECT_EQ(GetDlgItem(window, row.slot), control);
-    EXPECT_EQ(GetParent(control), window);
-    char className[32] = "";
-    GetClassNameA(control, className, sizeof className);
-    EXPECT_STREQ(className, row.className);
-    EXPECT_EQ(TextOf(control), row.text);
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE)), row.style);
-    RECT rect = RectOf(control);
-    EXPECT_EQ(rect.left, row.rect.left);
-    EXPECT_EQ(rect.top, row.rect.top);
-    EXPECT_EQ(rect.right, row.rect.right);
-    EXPECT_EQ(rect.bottom, row.rect.bottom);
-}
-
 TEST_F(MainWindow, StartUpCreatesTheDescribedControls)
 {
     Write("PELORIX.h", BaseLayout);
     HWND window = Start();
-    ASSERT_NE(window, nullptr);
     EXPECT_EQ(FindWindowA("PELORIX", "PELORIX 2.2"), window);
     EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)), 0x00FF0000u);
     EXPECT_TRUE(IsWindowVisible(window));
@@ -156,38 +120,39 @@ TEST_F(MainWindow, StartUpCreatesTheDescribedControls)
     EXPECT_EQ(windowClass.hIcon, LoadIconA(nullptr, IDI_APPLICATION));
     EXPECT_EQ(windowClass.hCursor, LoadCursorA(nullptr, IDC_ARROW));
 
-    const ControlRow rows[] = {
-        {0, "Button", "Language", 0x50000000, {780, 9, 880, 37}},
-        {4, "Button", "Repeat", 0x50000003, {20, 166, 220, 191}},
-        {5, "Button", "Advance", 0x50000003, {240, 166, 540, 191}},
-        {21, "Static", "Ready", 0x50000000, {20, 11, 760, 36}},       // the idle text, not its caption
-        {23, "Static", "Ready", 0x50000000, {-5, 227, 955, 267}},
-        {28, "Button", "Clear first", 0x50000003, {560, 166, 980, 191}},
-        {35, "ListBox", "Playlist", 0x50A00101, {20, 204, 760, 628}},
+    // Columns of 10 pixels, lines of 16 and a top margin of 3 give the places.
+    struct Row { int slot; const char* className; const char* text; DWORD style; const char* place; };
+    const Row rows[] = {
+        {0, "Button", "Language", 0x50000000, "780,9 100x28"},
+        {4, "Button", "Repeat", 0x50000003, "20,166 200x25"},
+        {5, "Button", "Advance", 0x50000003, "240,166 300x25"},
+        {21, "Static", "Ready", 0x50000000, "20,11 740x25"},       // the idle text, not its caption
+        {23, "Static", "Ready", 0x50000000, "-5,227 960x40"},
+        {28, "Button", "Clear first", 0x50000003, "560,166 420x25"},
+        {35, "ListBox", "Playlist", 0x50A00101, "20,204 740x424"},
     };
-    for (const ControlRow& row : rows) ExpectControl(window, row);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "slot " << row.slot);
+        HWND control = ControlHandle(row.slot);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(GetDlgItem(window, row.slot), control);
+        char className[32] = "";
+        GetClassNameA(control, className, sizeof className);
+        EXPECT_STREQ(className, row.className);
+        EXPECT_EQ(TextOf(control), row.text);
+        EXPECT_EQ(static_cast<DWORD>(GetWindowLongA(control, GWL_STYLE)), row.style);
+        EXPECT_EQ(PlaceOf(control), row.place);
+    }
     EXPECT_EQ(FakeChildCount(window), 7);
     EXPECT_EQ(ControlHandle(7), nullptr);       // type 4 names no class
-    EXPECT_EQ(GetDlgItem(window, 7), nullptr);
-
-    HWND playlist = ControlHandle(35);
-    EXPECT_EQ(RowsOf(playlist), "(end)");
-    EXPECT_EQ(SendMessageA(playlist, LB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(RowsOf(ControlHandle(35)), "(end)");
+    EXPECT_EQ(SendMessageA(ControlHandle(35), LB_GETCURSEL, 0, 0), 0);
     for (int slot : {4, 5, 28}) EXPECT_EQ(SendMessageA(ControlHandle(slot), BM_GETCHECK, 0, 0), 0) << slot;
-
     EXPECT_EQ(playbackState.framesPerBuffer, 25);
     EXPECT_EQ(playbackState.deviceId, -1);
     EXPECT_EQ(playbackState.playlistCount, 0);
     EXPECT_EQ(playbackState.selectedIndex, 0);
     EXPECT_STREQ(lastFolder, "*.*");
-
-    // First shown at 800 x 600: 100 - 80 + 2 columns and 40 - 37 + 2 lines to scroll.
-    int minimum = -1, maximum = -1;
-    GetScrollRange(window, SB_HORZ, &minimum, &maximum);
-    EXPECT_EQ(minimum, 0);
-    EXPECT_EQ(maximum, 22);
-    GetScrollRange(window, SB_VERT, &minimum, &maximum);
-    EXPECT_EQ(maximum, 5);
 
     EXPECT_EQ(FakeMessageBoxCount(), 0);
     EXPECT_EQ(FakeDeviceContextsHeld(), 0);
@@ -199,17 +164,15 @@ TEST_F(MainWindow, StartUpCreatesTheDescribedControls)
 
 TEST_F(MainWindow, MissingFilesEndTheProgramWithAMessage)
 {
-    std::string longPath = "/" + std::string(290, 'x') + "/PELORIX.exe";   // 303 bytes: does not fit
-    struct Row { std::string executable; std::string message; };
+    struct Row { std::string executable, message; };
     const Row rows[] = {
         {(folder / "PELORIX.exe").string(), "I need " + (folder / "PELORIX.h").string()},
         {"", "I need "},
-        {longPath, "I need "},
+        {"/" + std::string(290, 'x') + "/PELORIX.exe", "I need "},   // 303 bytes: does not fit
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.executable);
-        FakeReset();
-        FakeSetExecutablePath(row.executable.c_str());
+        Reset(row.executable);
         EXPECT_EQ(RunProgram(GetModuleHandleA(nullptr), SW_SHOWNORMAL), 0);
         HWND window = FindWindowA("PELORIX", nullptr);
         ASSERT_NE(window, nullptr);
@@ -236,21 +199,18 @@ TEST_F(MainWindow, ProgramEntryFailures)
     EXPECT_EQ(FindWindowA("PELORIX", nullptr), nullptr);
 }
 
-struct ScrollRow {
-    UINT message;
-    int request;      // WM_HSCROLL, WM_VSCROLL: request; WM_SIZE: width
-    int value;        // thumb position; WM_SIZE: height
-    int column, line; // scroll positions afterwards
-    int left, top;    // control 21 afterwards, first placed at 20, 11
-};
-
 TEST_F(MainWindow, ScrollingMovesTheCanvas)
 {
     Write("PELORIX.h", BaseLayout);
     HWND window = Start();
-    HWND time = ControlHandle(21);
+    struct Row {
+        UINT message;
+        int request, value;   // WM_SIZE: width and height; else request and thumb position
+        int column, line;     // scroll positions afterwards
+        int left, top;        // control 21 afterwards, first placed at 20, 11
+    };
     // Shown at 800 x 600 with columns of 10 and lines of 16 pixels: at most 22 columns and 5 lines.
-    const ScrollRow rows[] = {
+    const Row rows[] = {
         {WM_HSCROLL, SB_LINERIGHT, 0, 1, 0, 10, 11},
         {WM_HSCROLL, SB_LINERIGHT, 0, 2, 0, 0, 11},
         {WM_HSCROLL, SB_LINERIGHT, 0, 3, 0, -10, 11},
@@ -274,43 +234,39 @@ TEST_F(MainWindow, ScrollingMovesTheCanvas)
         {WM_VSCROLL, SB_PAGEDOWN, 0, 0, 1, 20, -5},         // less than a line: one line
         {WM_VSCROLL, SB_PAGEUP, 0, 0, 0, 20, 11},
     };
-    int step = 0;
-    for (const ScrollRow& row : rows) {
-        SCOPED_TRACE(testing::Message() << "row " << step++);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << &row - rows);
         if (row.message == WM_SIZE) SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(row.request, row.value));
         else SendMessageA(window, row.message, MAKEWPARAM(row.request, row.value), 0);
         EXPECT_EQ(GetScrollPos(window, SB_HORZ), row.column);
         EXPECT_EQ(GetScrollPos(window, SB_VERT), row.line);
-        RECT rect = RectOf(time);
-        EXPECT_EQ(rect.left, row.left);
-        EXPECT_EQ(rect.top, row.top);
+        EXPECT_EQ(PlaceOf(ControlHandle(21)), Place(row.left, row.top, 740, 25));
     }
 }
 
-struct LanguageRow {
-    const char* variants;             // files present besides PELORIX.h
-    std::vector<int> languages;       // language number after each press
-};
-
+// Each press of control 0 steps the language; the playlist's rows stay and
+// only the end marker after them is replaced; other commands do nothing yet.
 TEST_F(MainWindow, LanguageCommandStepsThroughVariants)
 {
     const char* const captions[] = {"Language", "Sprache", "Langue"};
     const char* const idleTexts[] = {"Ready", "Bereit", "Pr\xEAt"};
     const char* const endMarkers[] = {"(end)", "(Ende)", "(fin)"};
-    const LanguageRow rows[] = {
-        {"h01 h02", {1, 2, 0, 1}},
-        {"h02", {0, 0}},                 // 1 is missing, so 2 is never reached
+    struct Row { std::vector<int> variants, languages; };   // files besides PELORIX.h; language after each press
+    const Row rows[] = {
+        {{1, 2}, {1, 2, 0, 1}},
+        {{2}, {0, 0}},                 // 1 is missing, so 2 is never reached
     };
-    for (const LanguageRow& row : rows) {
-        SCOPED_TRACE(row.variants);
-        FakeReset();
-        FakeSetExecutablePath((folder / "PELORIX.exe").string().c_str());
-        fs::remove(folder / "PELORIX.h01");
-        fs::remove(folder / "PELORIX.h02");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.variants.size() << " variants");
+        SetUp();
         Write("PELORIX.h", BaseLayout);
-        if (strstr(row.variants, "h01")) Write("PELORIX.h01", Variant(captions[1], idleTexts[1], endMarkers[1]));
-        if (strstr(row.variants, "h02")) Write("PELORIX.h02", Variant(captions[2], idleTexts[2], endMarkers[2]));
+        for (int v : row.variants)
+            Write(v == 1 ? "PELORIX.h01" : "PELORIX.h02", Variant(captions[v], idleTexts[v], endMarkers[v]));
         HWND window = Start();
+        HWND playlist = ControlHandle(35);
+        SendMessageA(playlist, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>("/music/a.pxa"));
+        SendMessageA(playlist, LB_INSERTSTRING, 1, reinterpret_cast<LPARAM>("/music/b.pxa"));
+        playbackState.playlistCount = 2;
         for (int language : row.languages) {
             SCOPED_TRACE(testing::Message() << "language " << language);
             SendMessageA(window, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(ControlHandle(0)));
@@ -318,31 +274,15 @@ TEST_F(MainWindow, LanguageCommandStepsThroughVariants)
             EXPECT_EQ(TextOf(ControlHandle(0)), captions[language]);
             EXPECT_EQ(TextOf(ControlHandle(21)), idleTexts[language]);
             EXPECT_EQ(TextOf(ControlHandle(23)), idleTexts[language]);
-            EXPECT_EQ(RowsOf(ControlHandle(35)), endMarkers[language]);
-            EXPECT_EQ(RectOf(ControlHandle(0)).left, 780);   // places of a reload are not applied
+            EXPECT_EQ(RowsOf(playlist), std::string("/music/a.pxa|/music/b.pxa|") + endMarkers[language]);
+            EXPECT_EQ(PlaceOf(ControlHandle(0)), "780,9 100x28");   // places of a reload are not applied
             EXPECT_EQ(GetFocus(), window);
+        }
+        for (int identifier : {1, 7, 35, 59, 60, 0xFFFF}) {
+            SendMessageA(window, WM_COMMAND, MAKEWPARAM(identifier, 0), 0);
+            EXPECT_EQ(languageNumber, row.languages.back()) << identifier;
         }
         EXPECT_EQ(FakeMessageBoxCount(), 0);
         EXPECT_EQ(playbackState.framesPerBuffer, 25);  // kept from start-up
-    }
-}
-
-TEST_F(MainWindow, LanguageCommandReplacesOnlyTheEndMarker)
-{
-    Write("PELORIX.h", BaseLayout);
-    Write("PELORIX.h01", Variant("Sprache", "Bereit", "(Ende)"));
-    HWND window = Start();
-    HWND playlist = ControlHandle(35);
-    SendMessageA(playlist, LB_INSERTSTRING, 0, reinterpret_cast<LPARAM>("/music/a.pxa"));
-    SendMessageA(playlist, LB_INSERTSTRING, 1, reinterpret_cast<LPARAM>("/music/b.pxa"));
-    playbackState.playlistCount = 2;
-    SendMessageA(window, WM_COMMAND, 0, 0);
-    EXPECT_EQ(RowsOf(playlist), "/music/a.pxa|/music/b.pxa|(Ende)");
-    SendMessageA(window, WM_COMMAND, 0, 0);
-    EXPECT_EQ(RowsOf(playlist), "/music/a.pxa|/music/b.pxa|(end)");
-    for (int identifier : {1, 7, 35, 59, 60, 0xFFFF}) {   // no other command exists yet
-        SendMessageA(window, WM_COMMAND, MAKEWPARAM(identifier, 0), 0);
-        EXPECT_EQ(RowsOf(playlist), "/music/a.pxa|/music/b.pxa|(end)") << identifier;
-        EXPECT_EQ(languageNumber, 0);
     }
 }

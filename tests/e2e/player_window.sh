@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# PELORIX.exe under Wine in Xvfb, started from a folder that holds only the exe
-# and its shipped layout files: the window and every control the layout
-# describes, at the places the layout units give, with their captions; the idle
-# texts; the Playlist holding only its end marker, selected; clear check boxes;
-# the language command stepping through the variants and back; a screenshot
-# per language; closing. Then the exe alone in a folder: the "Error" box.
+# PELORIX.exe under Wine in Xvfb beside its shipped layout files: every control
+# the layout describes, at the places the layout units give, with its caption
+# and the idle texts; the Playlist holding its end marker, selected; clear check
+# boxes; the language command through the variants and back, a screenshot per
+# language; closing. Then the exe alone in a folder: the "Error" box.
 # usage: player_window.sh WORKROOT WINDOWS_BUILD NATIVE_LAYOUT
 set -u
+shopt -s nullglob
 root=$1 windowsBuild=$2 layoutTool=$3
 . "$(dirname "$0")/wineenv.sh"
 
@@ -27,8 +27,7 @@ driver() { e2e_wine "$driverExe" "$@"; }
 
 shots=$root/screenshots
 mkdir -p "$shots"
-canShoot=1
-command -v import >/dev/null || { canShoot=; e2e_note "ImageMagick's import is missing: no screenshots"; }
+canShoot=$(command -v import) || e2e_note "ImageMagick's import is missing: no screenshots"
 
 # shoot NAME: the main window as the screen shows it, into the build tree.
 shoot() {
@@ -42,70 +41,47 @@ shoot() {
 
 # wait_exit PID SECONDS: the process's exit status, or 124 when it still runs.
 wait_exit() {
-    local pid=$1 tenths=$(($2 * 10)) i
-    for ((i = 0; i < tenths; i++)); do
-        kill -0 "$pid" 2>/dev/null || break
+    local i
+    for ((i = 0; i < $2 * 10; i++)); do
+        kill -0 "$1" 2>/dev/null || { wait "$1"; return; }
         sleep 0.1
     done
-    kill -0 "$pid" 2>/dev/null && return 124
-    wait "$pid"
-}
-
-# wait_window PID: the player's window is up, or the process has ended.
-wait_window() {
-    local i
-    for ((i = 0; i < 60; i++)); do
-        driver wait PELORIX 500 && return 0
-        kill -0 "$1" 2>/dev/null || return 1
-    done
-    return 1
+    return 124
 }
 
 # ---- the folder: the exe and the layout files the build placed beside it
 shipped=$(dirname "$player")
 [ -f "$shipped/PELORIX.h" ] || e2e_fail "the build placed no PELORIX.h beside $player"
 mkdir app
-cp "$player" "$shipped"/PELORIX.h app/ || e2e_fail "cannot copy the player"
-for file in "$shipped"/PELORIX.h[0-9]*; do
-    [ -f "$file" ] && cp "$file" app/
-done
+cp "$player" "$shipped"/PELORIX.h "$shipped"/PELORIX.h[0-9]* app/ || e2e_fail "cannot copy the player"
 
-# ---- what the layout files describe, as the player's own loader reads them:
-# one row per slot: slot type style x y width height text
-"$layoutTool" --dump app/PELORIX.h >expected-0.tsv || e2e_fail "pelorix-layout --dump app/PELORIX.h failed"
-declare -a type style x y width height text
-read_tables() {
-    local slot t s xx yy w h tx
+# expect_layout LABEL FILES...: what the files describe, as the player's own
+# loader reads them (one row per slot: slot type style x y width height text).
+# The first load decides which controls exist; reloads only recaption them,
+# and controls 21 and 23 show the idle text.
+declare -a type style x y width height text exists caption
+expect_layout() {
+    local label=$1 slot t s xx yy w h tx
+    shift
+    "$layoutTool" --dump "$@" >"expected-$label.tsv" || e2e_fail "pelorix-layout --dump $* failed"
     while IFS=$'\t' read -r slot t s xx yy w h tx; do
         type[$slot]=$t style[$slot]=$(((s) & 0xFFFFFFFF)) x[$slot]=$xx y[$slot]=$yy
         width[$slot]=$w height[$slot]=$h text[$slot]=$tx
-    done <"$1"
+        [ "$label" = lang0 ] && [ "$t" -ge 0 ] && [ "$t" -le 3 ] && exists[$slot]=1
+        [ -n "${exists[$slot]:-}" ] && [ "$t" -ge 0 ] && caption[$slot]=$tx
+    done <"expected-$label.tsv"
+    caption[21]=${text[43]} caption[23]=${text[43]}
 }
-read_tables expected-0.tsv
-
-# The first load decides which controls exist; reloads only recaption them.
-declare -a exists caption
-for slot in $(seq 0 59); do
-    if [ "${type[$slot]}" -ge 0 ] && [ "${type[$slot]}" -le 3 ]; then
-        exists[$slot]=1
-        caption[$slot]=${text[$slot]}
-    fi
-done
-
-# The kinds the program expects in its fixed slots; checked on the real
-# controls, independently of the dump.
-fixedButtons="0 1 2 3 10 11 12 13 14 15 16 17 18 19 20 25 26 27 29"
-fixedCheckBoxes="4 5 28"
-fixedStatics="21 23"
-fixedLists="35 36"
+expect_layout lang0 app/PELORIX.h
 
 # ---- start
 "$WINE" "$PWD/app/PELORIX.exe" >player.log 2>&1 9>&- &
 playerPid=$!
-wait_window $playerPid || {
-    cat player.log
-    e2e_fail "no PELORIX window within 30 s (the process $(kill -0 $playerPid 2>/dev/null && echo runs || echo ended))"
-}
+for ((i = 0; i < 60; i++)); do
+    driver wait PELORIX 500 && break
+    kill -0 $playerPid 2>/dev/null || i=60
+done
+[ $i -lt 60 ] || { cat player.log; e2e_fail "no PELORIX window within 30 s"; }
 [ "$(driver text main)" = "PELORIX 2.2" ] || fail "window caption '$(driver text main)', wanted 'PELORIX 2.2'"
 
 read -r aveCharWidth lineHeight pitchAndFamily < <(driver metrics) || e2e_fail "no text metrics"
@@ -114,32 +90,24 @@ unit=$aveCharWidth
 topMargin=$((lineHeight * 2 / 10))
 e2e_note "system font: tmAveCharWidth $aveCharWidth, tmHeight $lineHeight, pitch and family $pitchAndFamily"
 
-className() {
-    case $1 in 0) echo static ;; 1) echo button ;; 2) echo edit ;; 3) echo listbox ;; esac
-}
-
 # check_children LABEL: every described control and nothing else, each with
-# its class and expected caption; on the first call also its style and its
-# rectangle from the layout units, later ones must keep that rectangle.
+# its class and expected caption, and the Playlist holding the end marker
+# alone; on the first call also each style and rectangle from the layout
+# units, which later calls must find unchanged.
 declare -a firstRect
 check_children() {
-    local label=$1 id class actualStyle cx cy cw ch tx
+    local label=$1 id class actualStyle cx cy cw ch tx want
     local -A seen=()
     driver children >"children-$label.tsv" || { fail "$label: cannot list the controls"; return; }
     while IFS=$'\t' read -r id class actualStyle cx cy cw ch tx; do
         seen[$id]=1
-        if [ -z "${exists[$id]:-}" ]; then
-            fail "$label: control $id ($class \"$tx\") is not in the layout"
-            continue
-        fi
-        local want
-        want=$(className "${type[$id]}")
+        [ -n "${exists[$id]:-}" ] || { fail "$label: control $id ($class \"$tx\") is not in the layout"; continue; }
+        case ${type[$id]} in 0) want=static ;; 1) want=button ;; 2) want=edit ;; 3) want=listbox ;; esac
         [ "${class,,}" = "$want" ] || fail "$label: control $id is a $class, wanted $want"
         [ "$tx" = "${caption[$id]}" ] || fail "$label: control $id reads \"$tx\", wanted \"${caption[$id]}\""
-        if [ "$label" = lang0 ] && [ -z "${firstRect[$id]:-}" ]; then
+        if [ "$label" = lang0 ]; then
             firstRect[$id]="$cx $cy $cw $ch"
-            # Controls show and hide their own scroll bars, which sets and
-            # clears WS_VSCROLL and WS_HSCROLL in their style.
+            # Controls show and hide their own scroll bars, setting and clearing WS_VSCROLL and WS_HSCROLL.
             local spec=$((style[$id] & ~0x00300000))
             [ $((actualStyle & ~0x00300000)) = "$spec" ] ||
                 fail "$label: control $id has style $actualStyle, wanted $(printf 0x%08X "${style[$id]}")"
@@ -158,58 +126,16 @@ check_children() {
     for id in "${!exists[@]}"; do
         [ -n "${seen[$id]:-}" ] || fail "$label: control $id (${caption[$id]}) does not exist"
     done
-}
-
-# check_fixed_kinds: the fixed slots hold the kinds of control the program uses.
-check_fixed_kinds() {
-    local id class actualStyle rest
-    local -A kind=()
-    while IFS=$'\t' read -r id class actualStyle rest; do
-        kind[$id]="${class,,} $((actualStyle & 0xF)) $((actualStyle & 1))"
-    done <children-lang0.tsv
-    for id in $fixedButtons; do
-        case ${kind[$id]:-none} in
-            "button 0 "* | "button 1 "*) ;;
-            *) fail "slot $id is not a push button (${kind[$id]:-no control})" ;;
-        esac
-    done
-    for id in $fixedCheckBoxes; do
-        case ${kind[$id]:-none} in
-            "button 3 "*) ;;
-            *) fail "slot $id is not an automatic check box (${kind[$id]:-no control})" ;;
-        esac
-    done
-    for id in $fixedStatics; do
-        case ${kind[$id]:-none} in static*) ;; *) fail "slot $id is not a static control" ;; esac
-    done
-    for id in $fixedLists; do
-        case ${kind[$id]:-none} in listbox*) ;; *) fail "slot $id is not a list box" ;; esac
-    done
-    # The Playlist notifies clicks and double-clicks, and has a vertical
-    # scroll bar (shown only when needed, so the style of the layout tells).
-    case ${kind[35]:-none} in listbox*1) ;; *) fail "the Playlist lacks LBS_NOTIFY (${kind[35]:-no control})" ;; esac
-    [ $((style[35] & 0x00200000)) != 0 ] || fail "the layout gives the Playlist no vertical scroll bar"
-}
-
-# check_playlist LABEL selected|any: the end marker alone, selected or not.
-# (The idle texts in controls 21 and 23 are their expected captions.)
-check_playlist() {
-    local label=$1 selected=$2 marker=${text[45]}
-    [ "$(driver lbcount 35)" = 1 ] || fail "$label: the Playlist holds $(driver lbcount 35) strings, wanted 1"
-    [ "$(driver lbtext 35 0)" = "$marker" ] ||
-        fail "$label: the Playlist shows \"$(driver lbtext 35 0)\", wanted the end marker \"$marker\""
-    if [ "$selected" = selected ]; then
-        [ "$(driver lbcursel 35)" = 0 ] || fail "$label: the cursor is on $(driver lbcursel 35), wanted 0"
-    fi
+    local rows="$(driver lbcount 35) $(driver lbtext 35 0)"
+    [ "$rows" = "1 ${text[45]}" ] || fail "$label: the Playlist holds \"$rows\", wanted \"1 ${text[45]}\""
 }
 
 # ---- start-up state
-caption[21]=${text[43]}
-caption[23]=${text[43]}
 check_children lang0
-check_fixed_kinds
-check_playlist lang0 selected
-for id in $fixedCheckBoxes; do
+[ "$(driver lbcursel 35)" = 0 ] || fail "the Playlist's cursor is on $(driver lbcursel 35), wanted 0"
+# The Playlist's scroll bar shows only when needed, so the layout's style tells.
+[ $((style[35] & 0x00200000)) != 0 ] || fail "the layout gives the Playlist no vertical scroll bar"
+for id in 4 5 28; do
     [ "$(driver check "$id")" = 0 ] || fail "check box $id is set at start-up"
 done
 
@@ -227,16 +153,9 @@ for ((language = 1; language <= 99; language++)); do
     variant=app/PELORIX.h$((language / 10))$((language % 10))
     label=lang$language
     if [ -f "$variant" ]; then files+=("$variant"); else files=(app/PELORIX.h); label=back-to-lang0; fi
-    "$layoutTool" --dump "${files[@]}" >"expected-$label.tsv" || e2e_fail "pelorix-layout --dump ${files[*]} failed"
-    read_tables "expected-$label.tsv"
-    for id in "${!exists[@]}"; do
-        [ "${type[$id]}" -ge 0 ] && caption[$id]=${text[$id]}
-    done
-    caption[21]=${text[43]}
-    caption[23]=${text[43]}
+    expect_layout "$label" "${files[@]}"
     driver send 0 || fail "$label: the language command was not handled"
     check_children "$label"
-    check_playlist "$label" any
     e2e_note "$label: $(driver text 1 | head -c 40) / $(driver lbtext 35 0 | head -c 40)"
     shoot "player-$label"
     [ "$label" = back-to-lang0 ] && break
@@ -245,9 +164,7 @@ done
 # ---- closing
 driver close || fail "cannot post WM_CLOSE"
 driver gone 10000 || fail "the window is still there 10 s after WM_CLOSE"
-wait_exit $playerPid 20
-status=$?
-[ $status = 0 ] || fail "PELORIX.exe ended with status $status after WM_CLOSE (124: still running)"
+wait_exit $playerPid 20 || fail "PELORIX.exe ended with status $? after WM_CLOSE (124: still running)"
 
 # ---- the exe alone: no layout file
 mkdir alone
@@ -256,18 +173,14 @@ cp "$player" alone/
 alonePid=$!
 if driver msgbox 30000 >msgbox.txt; then
     [ -n "$canShoot" ] && import -window root "$shots/missing-layout.png"
-    wanted="I need $(e2e_winpath "$PWD/alone/PELORIX.h")"
-    [ "$(sed -n 1p msgbox.txt)" = Error ] || fail "message box caption \"$(sed -n 1p msgbox.txt)\", wanted \"Error\""
     # The driver prints a backslash escaped, as \\.
-    [ "$(sed -n 2p msgbox.txt)" = "$(printf '%s' "$wanted" | sed 's/\\/\\\\/g')" ] ||
-        fail "message box text \"$(sed -n 2p msgbox.txt)\", wanted \"$wanted\""
+    wanted=$(printf 'Error\nI need %s' "$(e2e_winpath "$PWD/alone/PELORIX.h")" | sed 's/\\/\\\\/g')
+    [ "$(sed -n 1,2p msgbox.txt)" = "$wanted" ] || fail "message box \"$(sed -n 1,2p msgbox.txt)\", wanted \"$wanted\""
     driver dlgpress 1 || fail "cannot press OK"
 else
     fail "no message box for the missing layout file"
 fi
-wait_exit $alonePid 20
-status=$?
-[ $status = 0 ] || fail "PELORIX.exe without a layout ended with status $status (124: still running)"
+wait_exit $alonePid 20 || fail "PELORIX.exe without a layout ended with status $? (124: still running)"
 [ "$(ls -A alone)" = PELORIX.exe ] || fail "without a layout the player left files: $(ls -A alone | tr '\n' ' ')"
 
 if [ $failures = 0 ]; then
