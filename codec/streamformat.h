@@ -21,6 +21,14 @@ const int SlopeCoder = 21;
 const int ThreeTapCoder = 22;
 const int MaxCoderType = 22;
 
+// The coder's name as the tools print and accept it.
+inline const char* CoderName(int coderType)
+{
+    if (coderType == ThreeTapCoder) return "three-tap";
+    if (coderType == SlopeCoder) return "slope";
+    return "delta";
+}
+
 const int SlopeCoefficientBytes = 1;
 const int ThreeTapCoefficientBytes = 4;
 

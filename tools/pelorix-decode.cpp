@@ -24,13 +24,6 @@ static int Fail(const char* path, const char* reason)
     return 1;
 }
 
-static const char* CoderName(int coderType)
-{
-    if (coderType == ThreeTapCoder) return "three-tap";
-    if (coderType == SlopeCoder) return "slope";
-    return "delta";
-}
-
 // Opens IN and reads its header; prints the reason and returns 1 on failure.
 static int OpenStream(const char* path, FILE*& stream, StreamHeader& header)
 {

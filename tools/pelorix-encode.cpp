@@ -39,13 +39,6 @@ static int Fail(const char* path, const char* reason)
     return 1;
 }
 
-static const char* CoderName(int coderType)
-{
-    if (coderType == ThreeTapCoder) return "three-tap";
-    if (coderType == SlopeCoder) return "slope";
-    return "delta";
-}
-
 // One line that says what is wrong and what to convert to.
 static int RefuseInput(const char* path, const WavAudio& audio)
 {
@@ -136,11 +129,12 @@ int main(int argc, char** argv)
             return 0;
         } else if (strcmp(a, "--coder") == 0 && i + 1 < argc) {
             const char* name = argv[++i];
+            const int UnknownCoder = -2;
+            settings.coder = UnknownCoder;
             if (strcmp(name, "auto") == 0) settings.coder = AutoCoder;
-            else if (strcmp(name, "delta") == 0) settings.coder = DeltaCoder;
-            else if (strcmp(name, "slope") == 0) settings.coder = SlopeCoder;
-            else if (strcmp(name, "three-tap") == 0) settings.coder = ThreeTapCoder;
-            else return Usage();
+            for (int coder : {DeltaCoder, SlopeCoder, ThreeTapCoder})
+                if (strcmp(name, CoderName(coder)) == 0) settings.coder = coder;
+            if (settings.coder == UnknownCoder) return Usage();
         } else if (strcmp(a, "--fast") == 0) {
             settings.level = FastLevel;
         } else if (strcmp(a, "--normal") == 0) {
