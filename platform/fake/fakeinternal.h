@@ -2,11 +2,14 @@
 // one recursive lock that every fake function holds while it works.
 #pragma once
 
+#include <atomic>
 #include <mutex>
+#include <thread>
 #include <string>
 #include <vector>
 
 #include "fakewin.h"
+#include "mmsystem.h"
 
 enum WindowKind { UserWindow, StaticControl, ButtonControl, EditControl, ListBoxControl };
 
@@ -33,8 +36,23 @@ struct FakeWindow {
     int scrollPosition[2];
 };
 
-typedef std::lock_guard<std::recursive_mutex> Hold;
-extern std::recursive_mutex fakeLock;
+// The window lock: recursive, and a thread that waits (Sleep, the wait
+// functions) lets go of it wholly meanwhile, as a window thread that waits
+// lets other threads' sends through on Windows.
+struct FakeLock {
+    std::mutex mutex;
+    std::atomic<std::thread::id> owner;
+    int depth = 0;                // touched by the owner only
+    void lock();
+    void unlock();
+    int ReleaseAll();             // the depth that was held, 0 if none
+    void Reacquire(int depth);
+};
+typedef std::lock_guard<FakeLock> Hold;
+extern FakeLock fakeLock;
+
+// Queued messages for PeekMessageA.
+bool TakePostedMessage(MSG* message, bool remove);
 
 FakeWindow* LiveWindow(HWND window);   // NULL for NULL, destroyed and foreign handles
 LRESULT DeliverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -46,4 +64,6 @@ LRESULT CopyText(const std::string& text, WPARAM size, LPARAM buffer);
 // The static, button, edit and list box classes.
 LRESULT ControlProcedure(FakeWindow* window, UINT message, WPARAM wParam, LPARAM lParam);
 
-void ResetWindows();   // windows, classes, queue, quit state, focus, creation settings
+void ResetWindows();
+void ResetThreads();
+void ResetWaveOut();   // windows, classes, queue, quit state, focus, creation settings

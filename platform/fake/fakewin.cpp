@@ -11,7 +11,41 @@ struct FakeDeviceContext { int unused; };
 struct FakeInstance { int unused; };
 struct FakeIcon { int unused; };
 
-std::recursive_mutex fakeLock;
+FakeLock fakeLock;
+
+void FakeLock::lock()
+{
+    if (owner.load() == std::this_thread::get_id()) {
+        depth++;
+        return;
+    }
+    mutex.lock();
+    owner = std::this_thread::get_id();
+    depth = 1;
+}
+
+void FakeLock::unlock()
+{
+    if (--depth > 0) return;
+    owner = std::thread::id();
+    mutex.unlock();
+}
+
+int FakeLock::ReleaseAll()
+{
+    if (owner.load() != std::this_thread::get_id()) return 0;
+    int held = depth;
+    depth = 1;
+    unlock();
+    return held;
+}
+
+void FakeLock::Reacquire(int held)
+{
+    if (held == 0) return;
+    lock();
+    depth = held;
+}
 
 static int messageBoxCount;
 static std::string messageBoxText;
@@ -42,6 +76,8 @@ void FakeReset()
 {
     Hold hold(fakeLock);
     ResetWindows();
+    ResetThreads();
+    ResetWaveOut();
     messageBoxCount = 0;
     messageBoxText.clear();
     messageBoxCaption.clear();

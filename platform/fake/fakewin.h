@@ -11,7 +11,10 @@
 // the quit message, and returns -1 when the queue is empty and no quit is due.
 #pragma once
 
+#include <string>
+
 #include <windows.h>
+#include <mmsystem.h>
 
 void FakeReset();                         // forget windows, classes, queue, boxes, settings below
 
@@ -44,3 +47,22 @@ int FakeChildCount(HWND parent);          // live child windows
 // A click on a list box row: the row becomes the selection, and with
 // LBS_NOTIFY the parent gets LBN_SELCHANGE, then LBN_DBLCLK for a double-click.
 void FakeClickListItem(HWND listBox, int index, bool doubleClick);
+
+// Threads made by CreateThread whose function has not returned yet.
+int FakeThreadsRunning();
+int FakeThreadPriority();                 // the last priority any thread set
+void FakeFailThreadCreation(bool fail);   // CreateThread returns NULL while set
+
+// The waveform-audio device on a virtual clock. FakeCompleteBuffer hands the
+// oldest queued buffer back as played (its bytes join FakeWaveOutPlayed) and
+// runs the callback with WOM_DONE on the calling thread; false when the device
+// is closed, paused or has nothing queued.
+bool FakeCompleteBuffer();
+std::string FakeWaveOutPlayed();          // since the reset, across opens
+std::string FakeWaveOutWritten();         // every buffer given to waveOutWrite, in order
+int FakeWaveOutQueued();
+bool FakeWaveOutPaused();
+bool FakeWaveOutOpen();
+int FakeWaveOutOpenCount();
+WAVEFORMATEX FakeWaveOutFormat();         // of the last successful open
+void FakeFailWaveOutOpen(MMRESULT code);  // waveOutOpen returns it until set back to 0

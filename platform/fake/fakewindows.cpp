@@ -425,6 +425,15 @@ BOOL WINAPI GetMessageA(MSG* message, HWND, UINT, UINT)
     return -1;
 }
 
+BOOL WINAPI PeekMessageA(MSG* message, HWND, UINT, UINT, UINT flags)
+{
+    Hold hold(fakeLock);
+    if (!message || (flags & PM_QS_SENDMESSAGE) || queue.empty()) return FALSE;
+    *message = queue.front();
+    if (flags & PM_REMOVE) queue.pop_front();
+    return TRUE;
+}
+
 BOOL WINAPI TranslateMessage(const MSG*) { return FALSE; }
 
 LRESULT WINAPI DispatchMessageA(const MSG* message)

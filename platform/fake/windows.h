@@ -4,6 +4,7 @@
 // Names, layouts and constant values are those of the Win32 headers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 typedef int BOOL;
@@ -24,6 +25,8 @@ typedef const char* LPCSTR;
 typedef char* LPSTR;
 typedef void* LPVOID;
 typedef void* HANDLE;
+typedef uintptr_t DWORD_PTR;
+typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID);
 
 #define TRUE 1
 #define FALSE 0
@@ -299,6 +302,37 @@ struct TEXTMETRICA {
 #define MB_ICONINFORMATION  0x00000040L
 #define IDOK                1
 
+// Threads, waits and files
+#define INFINITE                  0xFFFFFFFF
+#define WAIT_OBJECT_0             0
+#define WAIT_TIMEOUT              258
+#define WAIT_FAILED               0xFFFFFFFF
+#define STILL_ACTIVE              259
+#define THREAD_PRIORITY_NORMAL    0
+#define THREAD_PRIORITY_HIGHEST   2
+#define QS_POSTMESSAGE            0x0008
+#define QS_SENDMESSAGE            0x0040
+#define QS_ALLINPUT               0x04FF
+#define PM_NOREMOVE               0x0000
+#define PM_REMOVE                 0x0001
+#define PM_QS_SENDMESSAGE         (QS_SENDMESSAGE << 16)
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+
+HANDLE WINAPI CreateThread(LPVOID security, size_t stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
+                           DWORD flags, DWORD* threadId);
+HANDLE WINAPI GetCurrentThread();
+DWORD WINAPI GetCurrentThreadId();
+BOOL WINAPI SetThreadPriority(HANDLE thread, int priority);
+BOOL WINAPI GetExitCodeThread(HANDLE thread, DWORD* exitCode);
+BOOL WINAPI CloseHandle(HANDLE handle);
+void WINAPI Sleep(DWORD millis);
+DWORD WINAPI GetTickCount();
+DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD millis);
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD millis,
+                                       DWORD wakeMask);
+BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags);
+BOOL WINAPI DeleteFileA(LPCSTR path);
+
 // Window classes and windows
 ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass);
 BOOL WINAPI GetClassInfoA(HINSTANCE instance, LPCSTR className, WNDCLASSA* windowClass);
@@ -331,6 +365,7 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void WINAPI PostQuitMessage(int exitCode);
 BOOL WINAPI GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax);
+BOOL WINAPI PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT flags);
 BOOL WINAPI TranslateMessage(const MSG* message);
 LRESULT WINAPI DispatchMessageA(const MSG* message);
 
