@@ -8,6 +8,8 @@
 #include "app/units.h"
 #include "codec/streamformat.h"
 #include "playback/playbackstate.h"
+#include "playback/playbackthread.h"
+#include "settings/settings.h"
 #include "ui/commands.h"
 #include "ui/layout.h"
 #include "ui/options.h"
@@ -17,6 +19,8 @@ static const char* const MainClassName = "PELORIX";
 static const char* const MainCaption = "PELORIX 2.2";
 
 static HINSTANCE programInstance;   // for creating the controls
+static bool startedUp;              // the layout loaded and the controls exist
+static bool shutDown;               // WM_DESTROY has been handled
 
 static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -68,17 +72,34 @@ int RunProgram(HINSTANCE instance, int showCommand)
 // the loader has then shown "I need <path>" and posted the quit message.
 static void StartUp(HWND window)
 {
+    startedUp = false;
+    shutDown = false;
     LayoutUnits units = MeasureLayoutUnits(window);
     InitScrolling(units);
     ForgetControls();
     SetDefaultOptions();
-    FindProgramPaths();    // not found: both paths stay empty, so the load below fails
+    if (FindProgramPaths() == Ok) ReadSettings();   // not found: both paths stay empty, so the load below fails
     if (LoadLayout(window, layoutBasePath, languageNumber) != Ok) return;
     InitPlaybackOptions();
     CreateControls(window, programInstance, units);
     ShowIdleTexts();
     ResetPlaybackFlags();
     FillPlaylist();
+    startedUp = true;
+}
+
+// WM_DESTROY, from the exit command or the window's destruction: the playback
+// thread is stopped first, so the device and the stream file are closed by
+// the thread that owns them, then the settings are written. Once only, and
+// only after a whole start-up: the system destroys at process end a window
+// that the exit command already took down, or one whose layout was missing.
+static void ShutDown()
+{
+    if (shutDown) return;
+    shutDown = true;
+    StopPlaybackAndWait();
+    if (startedUp) WriteSettings();
+    PostQuitMessage(0);
 }
 
 static void Paint(HWND window)
@@ -92,7 +113,7 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
 {
     switch (message) {
     case WM_CREATE: StartUp(window); return 0;
-    case WM_DESTROY: PostQuitMessage(0); return 0;
+    case WM_DESTROY: ShutDown(); return 0;
     case WM_SIZE: ScrollOnResize(window, lParam); return 0;
     case WM_PAINT: Paint(window); return 0;
     case WM_COMMAND: HandleCommand(window, wParam); return 0;
