@@ -1,0 +1,170 @@
+#include "playertest.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include <unistd.h>
+
+#include "app/controls.h"
+#include "app/mainwindow.h"
+#include "encoder/streamwriter.h"
+
+namespace fs = std::filesystem;
+
+std::string FramesOf(const Clip& clip, int first, int count)
+{
+    size_t perFrame = static_cast<size_t>(clip.rate * clip.channels / 50);
+    std::string bytes(perFrame * count * 2, '\0');
+    for (size_t i = 0; i < perFrame * count; i++) {
+        size_t at = perFrame * first + i;
+        if (at >= clip.values.size()) break;
+        bytes[2 * i] = static_cast<char>(clip.values[at] & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(clip.values[at] >> 8 & 0xFF);
+    }
+    return bytes;
+}
+
+void Player::SetUp()
+{
+    folder = fs::temp_directory_path() / ("pelorix-player-" + std::to_string(getpid())) /
+             testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    FakeReset();
+    FakeSetExecutablePath((folder / "PELORIX.exe").c_str());
+}
+
+void Player::TearDown()
+{
+    if (playbackState.threadActive) {
+        playbackState.stopRequest = 1;
+        EXPECT_TRUE(Idle());
+    }
+    FakeReset();
+    fs::remove_all(folder.parent_path());
+}
+
+void Player::Write(const std::string& name, const std::string& bytes)
+{
+    std::ofstream(folder / name, std::ios::binary) << bytes;
+}
+
+std::string Player::Read(const std::string& name)
+{
+    std::ifstream file(folder / name, std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+Clip Player::MakeClip(const std::string& name, int rate, int channels, int frames, int seed)
+{
+    Clip clip{(folder / name).string(), rate, channels, frames, {}};
+    clip.values.resize(static_cast<size_t>(frames) * (rate / 50) * channels);
+    uint32_t state = 2654435761u * static_cast<uint32_t>(seed) + 1;
+    for (size_t i = 0; i < clip.values.size(); i++) {
+        state ^= state << 13, state ^= state >> 17, state ^= state << 5;
+        clip.values[i] = static_cast<int16_t>(9000 * std::sin(0.05 * i) + static_cast<int>(state % 2001) - 1000);
+    }
+    FILE* file = fopen(clip.path.c_str(), "wb");
+    EncodeSettings settings = {AutoCoder, FastLevel, nullptr, nullptr};
+    EncodeResult result;
+    EXPECT_EQ(EncodeStream(clip.values.data(), static_cast<int64_t>(frames) * (rate / 50), channels, rate, settings,
+                           file, result), Ok);
+    fclose(file);
+    return clip;
+}
+
+void Player::Start(const std::vector<std::string>& entries, int repeat, int advance, const char* framesPerBuffer)
+{
+    std::string layout;
+    auto text = [&](int slot, const std::string& value) {
+        layout += "#define T" + std::to_string(slot) + " " + std::to_string(slot) + " /*" + value + "*/\r\n";
+    };
+    auto control = [&](int slot, const std::string& value, const char* spec) {
+        text(slot, value);
+        layout += std::string("// ") + spec + "\r\n";
+    };
+    for (int slot : {0, 1, 2, 3, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 25, 26, 27, 29})
+        control(slot, "B" + std::to_string(slot), "1, 0x50000000, 0, 0, 50, 10");
+    for (int slot : {4, 5, 28}) control(slot, "C" + std::to_string(slot), "1, 0x50000003, 0, 0, 50, 10");
+    control(21, "Pos", "0, 0x50000000, 0, 0, 500, 10");
+    control(23, "File", "0, 0x50000000, 0, 0, 500, 10");
+    control(35, "Playlist", "3, 0x50A00101, 0, 0, 500, 100");
+    control(36, "Scan", "3, 0x40A00002, 0, 0, 50, 10");
+    text(42, "Cannot play");
+    text(43, "Ready");
+    text(44, "Unsupported");
+    text(45, "(end)");
+    text(46, "Seek to");
+    text(47, framesPerBuffer);
+    text(48, "-1");
+    Write("PELORIX.h", layout);
+    std::string settings = "10\n0\n" + std::to_string(repeat) + "\n" + std::to_string(advance) + "\n0\n" +
+                           std::to_string(entries.size()) + "\n*.*\n";
+    for (const std::string& entry : entries) settings += entry + "\n";
+    Write("PELORIX.ini", settings);
+    ASSERT_NE(RegisterMainWindowClass(GetModuleHandleA(nullptr)), 0);
+    window = OpenMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    ASSERT_NE(window, nullptr);
+}
+
+void Player::Command(int identifier, int code)
+{
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(identifier, code), 0);
+}
+
+std::string Player::TextOf(int slot)
+{
+    char text[400] = "";
+    GetWindowTextA(ControlHandle(slot), text, sizeof text);
+    return text;
+}
+
+bool Player::Pushed(int slot)
+{
+    return (SendMessageA(ControlHandle(slot), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+}
+
+int Player::Cursor()
+{
+    return static_cast<int>(SendMessageA(ControlHandle(35), LB_GETCURSEL, 0, 0));
+}
+
+bool Player::PumpUntil(const std::function<bool()>& done)
+{
+    for (int round = 0; round < 100000; round++) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    return false;
+}
+
+// Every buffer the device handed back has been refilled or found nothing
+// left; the device is open and running.
+static bool Refilled()
+{
+    int exhausted = playbackState.exhaustedCount;
+    return playbackState.playing && FakeWaveOutOpen() && !FakeWaveOutPaused() && exhausted < 2 &&
+           !playbackState.bufferDone[0] && !playbackState.bufferDone[1] && FakeWaveOutQueued() + exhausted == 2;
+}
+
+bool Player::Steady() { return PumpUntil(Refilled); }
+
+bool Player::Idle()
+{
+    return PumpUntil([] { return FakeThreadsRunning() == 0; });
+}
+
+void Player::Complete(int buffers)
+{
+    for (int i = 0; i < buffers; i++) {
+        ASSERT_TRUE(FakeCompleteBuffer());
+        ASSERT_TRUE(PumpUntil([] { return Refilled() || FakeThreadsRunning() == 0; }));
+    }
+}
