@@ -11,6 +11,8 @@
 
 E2E_XVFB_PID=
 E2E_LOCKED=
+E2E_PULSE_PID=
+E2E_PULSE_DIR=
 
 e2e_skip()
 {
@@ -96,6 +98,7 @@ e2e_begin()
     E2E_LOCKED=1
     trap e2e_end EXIT
     "$WINESERVER" -k >/dev/null 2>&1 9>&-
+    rm -f "$HOME/.asoundrc"   # a killed audio test's; each audio test writes its own
 
     if [ ! -f "$shared/prefix.ready" ]; then
         e2e_note "creating the Wine prefix $WINEPREFIX"
@@ -147,13 +150,70 @@ e2e_start_display()
     e2e_note "Xvfb on $DISPLAY"
 }
 
-# Ends this test's Wine processes, then its Xvfb; the lock goes with the shell.
+# Audio. The prefix uses winealsa, and ALSA's default device is a `file`
+# plugin: every waveOutOpen starts a new capture file (CAPTURE, then
+# CAPTURE.0001, .0002, ...) holding exactly the PCM that waveOut played. The
+# plugin's slave decides the pacing.
+
+# e2e_asoundrc CAPTURE SLAVE-DEFINITION
+e2e_asoundrc()
+{
+    mkdir -p "$(dirname "$1")" || e2e_fail "cannot create the capture folder for $1"
+    printf '%s\n' "pcm.!default { type file  slave.pcm \"capturesink\"  file \"$1\"  format \"raw\"  truncate 0 }" \
+        "$2" >"$HOME/.asoundrc"
+}
+
+# e2e_audio_fast CAPTURE: a null slave, which never blocks; Wine's own period
+# logic then plays about four times faster than real time.
+e2e_audio_fast()
+{
+    e2e_asoundrc "$1" 'pcm.capturesink { type null }'
+}
+
+# e2e_audio_realtime CAPTURE: a pulse slave into a null sink of a PulseAudio
+# server of the test's own, which paces playing in real time. The capture
+# grows with the audio handed over and stops growing while the device is paused.
+e2e_audio_realtime()
+{
+    command -v pulseaudio >/dev/null ||
+        e2e_skip "PulseAudio is not installed (apt-get install --no-install-recommends pulseaudio pulseaudio-utils)"
+    [ -n "$(find /usr/lib /usr/lib64 -name libasound_module_pcm_pulse.so 2>/dev/null | head -n 1)" ] ||
+        e2e_skip "ALSA's pulse plugin is not installed (apt-get install libasound2-plugins)"
+    # A socket's path must stay short (108 bytes), whatever the build folder's.
+    E2E_PULSE_DIR=$(mktemp -d /tmp/pelorix-pulse.XXXXXX) || e2e_fail "cannot create a folder for PulseAudio"
+    local socket=$E2E_PULSE_DIR/native
+    printf '%s\n' "load-module module-native-protocol-unix auth-anonymous=1 socket=$socket" \
+        "load-module module-null-sink sink_name=nullsink rate=44100 channels=2 format=s16le norewinds=1" \
+        "set-default-sink nullsink" >"$E2E_PULSE_DIR/default.pa"
+    pulseaudio -n -F "$E2E_PULSE_DIR/default.pa" --daemonize=no --exit-idle-time=-1 --realtime=no \
+        --high-priority=no --enable-memfd=no --log-target="file:$E2E_DIR/pulse.log" >/dev/null 2>&1 9>&- &
+    E2E_PULSE_PID=$!
+    local i
+    for i in $(seq 200); do
+        [ -S "$socket" ] && break
+        kill -0 "$E2E_PULSE_PID" 2>/dev/null || { cat "$E2E_DIR/pulse.log"; e2e_fail "PulseAudio did not start"; }
+        sleep 0.05
+    done
+    [ -S "$socket" ] || e2e_fail "PulseAudio made no socket within 10 s"
+    e2e_asoundrc "$1" "pcm.capturesink { type pulse  server \"unix:$socket\" }"
+}
+
+# Ends this test's Wine processes, then its PulseAudio and Xvfb; the lock goes
+# with the shell.
 e2e_end()
 {
     if [ -n "$E2E_LOCKED" ]; then
         "$WINESERVER" -k >/dev/null 2>&1 9>&-
         timeout 20 "$WINESERVER" -w >/dev/null 2>&1 9>&-
+        rm -f "$HOME/.asoundrc"
     fi
+    if [ -n "$E2E_PULSE_PID" ]; then
+        kill "$E2E_PULSE_PID" 2>/dev/null
+        wait "$E2E_PULSE_PID" 2>/dev/null
+        E2E_PULSE_PID=
+    fi
+    [ -n "$E2E_PULSE_DIR" ] && rm -rf "$E2E_PULSE_DIR"
+    E2E_PULSE_DIR=
     if [ -n "$E2E_XVFB_PID" ]; then
         kill "$E2E_XVFB_PID" 2>/dev/null
         wait "$E2E_XVFB_PID" 2>/dev/null

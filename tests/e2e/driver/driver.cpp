@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
+#include <winternl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +26,10 @@ static const char* const UsageText =
     "  state ID                 BM_GETSTATE\n"
     "  command ID [CODE]        post WM_COMMAND from control ID with notification CODE\n"
     "  send ID [CODE]           send it and wait until it is handled\n"
+    "  stamped ID [CODE]        post it and print when: microseconds since 1970, the host's clock\n"
     "  close                    post WM_CLOSE to the main window\n"
+    "  pid                      the player's process identifier\n"
+    "  times                    the player's CPU time so far: user and kernel milliseconds\n"
     "  rect ID                  left top right bottom, screen pixels\n"
     "  move X Y W H             move and size the main window\n"
     "  children                 every child: id class style x y width height text\n"
@@ -204,6 +208,76 @@ static int Command(const char* id, int code, bool wait)
     return Send(mainWindow, WM_COMMAND, wParam, (LPARAM)control, result) ? 0 : 1;
 }
 
+// The moment of posting, on the clock the host's own tools read, so that a
+// test can set it against the times at which the captured audio changed.
+static int StampedCommand(const char* id, int code)
+{
+    if (Command(id, code, false) != 0) return 1;
+    FILETIME now;
+    GetSystemTimePreciseAsFileTime(&now);
+    ULONGLONG ticks = (ULONGLONG)now.dwHighDateTime << 32 | now.dwLowDateTime;   // 100 ns since 1601
+    const ULONGLONG UnixEpochTicks = 116444736000000000ull;
+    printf("%llu\n", (ticks - UnixEpochTicks) / 10);
+    return 0;
+}
+
+static bool PlayerProcess(DWORD& process)
+{
+    if (!FindPlayer()) return false;
+    process = 0;
+    GetWindowThreadProcessId(mainWindow, &process);
+    return process != 0;
+}
+
+static int PrintProcessId()
+{
+    DWORD process;
+    if (!PlayerProcess(process)) return 1;
+    printf("%lu\n", (unsigned long)process);
+    return 0;
+}
+
+// The leading members of SYSTEM_PROCESS_INFORMATION, which winternl.h hides.
+struct ProcessEntry {
+    ULONG nextEntryOffset;
+    ULONG numberOfThreads;
+    LARGE_INTEGER reserved[3];
+    LARGE_INTEGER createTime, userTime, kernelTime;   // 100 ns units
+    UNICODE_STRING imageName;
+    LONG basePriority;
+    HANDLE uniqueProcessId;
+};
+
+// From the system's process list: Wine 8's GetProcessTimes on another
+// process's handle returns the caller's own times.
+static int PrintProcessTimes()
+{
+    DWORD process;
+    if (!PlayerProcess(process)) return 1;
+    typedef LONG(WINAPI * QueryFunction)(ULONG, PVOID, ULONG, PULONG);
+    QueryFunction query =
+        (QueryFunction)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
+    const ULONG SystemProcessInformation = 5;
+    static ULONGLONG list[1 << 18];   // 2 MB, aligned for the entries
+    ULONG length = 0;
+    if (query == nullptr || query(SystemProcessInformation, list, sizeof list, &length) != 0) {
+        fputs("pelorix-driver: no process list\n", stderr);
+        return 1;
+    }
+    for (const char* at = (const char*)list;; ) {
+        const ProcessEntry& entry = *(const ProcessEntry*)at;
+        if ((DWORD)(DWORD_PTR)entry.uniqueProcessId == process) {
+            printf("%llu %llu\n", (ULONGLONG)entry.userTime.QuadPart / 10000,
+                   (ULONGLONG)entry.kernelTime.QuadPart / 10000);
+            return 0;
+        }
+        if (entry.nextEntryOffset == 0) break;
+        at += entry.nextEntryOffset;
+    }
+    fputs("pelorix-driver: the player is not in the process list\n", stderr);
+    return 1;
+}
+
 static int PrintRect(const char* id)
 {
     HWND window = FindControl(id);
@@ -357,6 +431,10 @@ int main(int argc, char** argv)
         result = Command(operand[0], operands == 2 ? atoi(operand[1]) : BN_CLICKED, false);
     else if (strcmp(operation, "send") == 0 && (operands == 1 || operands == 2))
         result = Command(operand[0], operands == 2 ? atoi(operand[1]) : BN_CLICKED, true);
+    else if (strcmp(operation, "stamped") == 0 && (operands == 1 || operands == 2))
+        result = StampedCommand(operand[0], operands == 2 ? atoi(operand[1]) : BN_CLICKED);
+    else if (strcmp(operation, "pid") == 0 && operands == 0) result = PrintProcessId();
+    else if (strcmp(operation, "times") == 0 && operands == 0) result = PrintProcessTimes();
     else if (strcmp(operation, "close") == 0 && operands == 0)
         result = FindPlayer() && PostMessageA(mainWindow, WM_CLOSE, 0, 0) ? 0 : 1;
     else if (strcmp(operation, "rect") == 0 && operands == 1) result = PrintRect(operand[0]);
