@@ -309,6 +309,35 @@ TEST_F(Player, ExitWhilePlaying)
     }
 }
 
+// A send from another thread waits until the window's thread takes it. A
+// window thread that only waits for the sender deadlocks, shown here as a
+// bounded wait that fails; one that takes sent messages while it waits, as
+// the exit does, sees the sender end.
+TEST_F(Player, SendsFromAnotherThreadWaitForTheWindowThread)
+{
+    Start({});
+    for (bool takesSends : {false, true}) {
+        SCOPED_TRACE(takesSends);
+        SendMessageA(ControlHandle(23), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("before"));
+        HANDLE sender = CreateThread(nullptr, 0, [](LPVOID) -> DWORD {
+            SendMessageA(ControlHandle(23), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("sent"));
+            return 0;
+        }, nullptr, 0, nullptr);
+        DWORD woken;
+        if (!takesSends) {
+            EXPECT_EQ(WaitForSingleObject(sender, 300), static_cast<DWORD>(WAIT_TIMEOUT));
+            EXPECT_EQ(TextOf(23), "before");
+        }
+        while ((woken = MsgWaitForMultipleObjects(1, &sender, FALSE, 5000, QS_SENDMESSAGE)) == WAIT_OBJECT_0 + 1) {
+            MSG message;
+            PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+        EXPECT_EQ(woken, static_cast<DWORD>(WAIT_OBJECT_0));
+        EXPECT_EQ(TextOf(23), "sent");
+        CloseHandle(sender);
+    }
+}
+
 // Starting a thread that the platform refuses leaves the player idle.
 TEST_F(Player, ThreadCreationFails)
 {

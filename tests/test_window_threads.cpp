@@ -1,6 +1,6 @@
 // Built with ThreadSanitizer: a second thread sends to the controls the way
 // the playback thread does (idle texts, list box rows, the time display)
-// while the window thread steps through the languages. Every text it reads
+// while the window thread steps through the languages and takes the sends. Every text it reads
 // must be one whole text of one language, and TSan must stay quiet.
 #include <atomic>
 #include <cstdio>
@@ -35,6 +35,13 @@ static void WriteLayout(const std::string& path, int language)
          << "#define END 45 /*" << endMarkers[language] << "*/\r\n";
 }
 
+static void Pump()
+{
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE);
+    std::this_thread::yield();
+}
+
 int main()
 {
     std::string folder = "/tmp/pelorix-window-threads-" + std::to_string(getpid());
@@ -51,6 +58,7 @@ int main()
     std::atomic<bool> done(false);
     std::atomic<int> torn(0);
     std::atomic<int> reads(0);
+    std::atomic<bool> finished(false);
     std::thread sender([&] {
         char text[400];
         while (!done.load()) {
@@ -62,13 +70,16 @@ int main()
             SendMessageA(ControlHandle(1), BM_SETSTATE, 1, 0);   // no control: no effect
             reads++;
         }
+        finished = true;
     });
     for (int press = 0; press < 300; press++) {
         int before = reads.load();
         SendMessageA(window, WM_COMMAND, 0, 0);
-        while (reads.load() < before + 2) std::this_thread::yield();   // a whole pass after each press
+        // A whole pass after each press; the sender's sends wait for this thread.
+        while (reads.load() < before + 2) Pump();
     }
     done = true;
+    while (!finished.load()) Pump();
     sender.join();
 
     if (system(("rm -rf " + folder).c_str()) != 0) return 1;

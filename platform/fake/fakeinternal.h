@@ -15,6 +15,7 @@ enum WindowKind { UserWindow, StaticControl, ButtonControl, EditControl, ListBox
 
 struct FakeWindow {
     bool alive;
+    std::thread::id owner;       // the thread that created it runs its procedure
     WindowKind kind;
     std::string className;       // as registered, or the control's class name
     WNDPROC procedure;           // user windows only
@@ -51,8 +52,11 @@ struct FakeLock {
 typedef std::lock_guard<FakeLock> Hold;
 extern FakeLock fakeLock;
 
-// Queued messages for PeekMessageA.
-bool TakePostedMessage(MSG* message, bool remove);
+// Messages sent from other threads to windows of the calling thread: carried
+// out now (PeekMessageA, GetMessageA and a thread's own cross-thread send do
+// this), or just looked for (MsgWaitForMultipleObjects).
+void ProcessSentMessages();
+bool SentMessagePending();
 
 FakeWindow* LiveWindow(HWND window);   // NULL for NULL, destroyed and foreign handles
 LRESULT DeliverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -116,9 +116,9 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD millis)
     return MsgWaitForMultipleObjects(1, &handle, FALSE, millis, 0);
 }
 
-// Sends from other threads are carried out on the sender's thread while
-// this one waits without the lock, so no wake for them is reported.
-DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL, DWORD millis, DWORD)
+// Returns count when a message sent from another thread waits for this one
+// and the wake mask asks for it; the caller takes it with PeekMessageA.
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL, DWORD millis, DWORD wakeMask)
 {
     std::vector<FakeThread*> waited;
     for (DWORD i = 0; i < count; i++) {
@@ -133,6 +133,10 @@ DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL,
         for (DWORD i = 0; i < count && result == WAIT_TIMEOUT; i++)
             if (waited[i]->done) result = WAIT_OBJECT_0 + i;
         if (result != WAIT_TIMEOUT) break;
+        if ((wakeMask & QS_SENDMESSAGE) && SentMessagePending()) {
+            result = WAIT_OBJECT_0 + count;
+            break;
+        }
         if (millis != INFINITE && std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(millis)) break;
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }

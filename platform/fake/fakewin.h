@@ -1,7 +1,9 @@
 // Test-only controls of the stand-in platform layer. Functions that exist only
-// in the fake start with Fake. Every fake function, window procedures and
-// control work included, runs under one recursive lock, so a send from another
-// thread is carried out whole, as a cross-thread send on Windows is.
+// in the fake start with Fake. Window work runs under one recursive lock, which
+// a thread lets go of while it sleeps or waits. A window belongs to the thread
+// that created it and its procedure runs there: a send from another thread
+// waits until that thread takes it (PeekMessageA, GetMessageA, or its own
+// cross-thread send), as on Windows; WaitForSingleObject and Sleep take none.
 //
 // Geometry: a top-level window has no frame; its client area starts at its
 // window position, so GetWindowRect of a control gives its place in the main

@@ -3,6 +3,8 @@
 #include "fakeinternal.h"
 
 #include <cstring>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <strings.h>
 
@@ -40,8 +42,11 @@ static void ClearWindow(FakeWindow& window)
     window.parent = nullptr;
 }
 
+static void DropSentMessages();
+
 void ResetWindows()
 {
+    DropSentMessages();
     for (FakeWindow& window : windows) ClearWindow(window);
     nextWindow = 0;
     classes.clear();
@@ -167,6 +172,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     if (!window) return nullptr;
 
     window->alive = true;
+    window->owner = std::this_thread::get_id();
     window->kind = kind;
     window->className = kind == UserWindow ? classNames[userClass] : shownName;
     window->procedure = kind == UserWindow ? classes[userClass].lpfnWndProc : nullptr;
@@ -386,10 +392,92 @@ HWND WINAPI GetFocus() { Hold hold(fakeLock); return focusWindow; }
 
 // ---- messages ----
 
+// A message sent from another thread waits here until the window's own
+// thread takes it, as on Windows: a window thread that waits without taking
+// sent messages keeps the sender waiting.
+struct SentMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
+    bool done;
+};
+static std::mutex sentMutex;
+static std::condition_variable sentTaken;
+static std::deque<SentMessage*> sentQueue;
+
+static std::thread::id OwnerOf(HWND window)
+{
+    FakeWindow* target = LiveWindow(window);
+    return target ? target->owner : std::thread::id();
+}
+
+bool SentMessagePending()
+{
+    Hold hold(fakeLock);
+    std::lock_guard<std::mutex> sentHold(sentMutex);
+    for (SentMessage* sent : sentQueue)
+        if (OwnerOf(sent->window) == std::this_thread::get_id()) return true;
+    return false;
+}
+
+void ProcessSentMessages()
+{
+    Hold hold(fakeLock);
+    for (;;) {
+        SentMessage* taken = nullptr;
+        {
+            std::lock_guard<std::mutex> sentHold(sentMutex);
+            for (auto at = sentQueue.begin(); at != sentQueue.end(); ++at) {
+                std::thread::id owner = OwnerOf((*at)->window);
+                if (owner == std::this_thread::get_id() || owner == std::thread::id()) {
+                    taken = *at;
+                    sentQueue.erase(at);
+                    break;
+                }
+            }
+        }
+        if (!taken) return;
+        LRESULT result = DeliverMessage(taken->window, taken->message, taken->wParam, taken->lParam);
+        std::lock_guard<std::mutex> sentHold(sentMutex);
+        taken->result = result;
+        taken->done = true;
+        sentTaken.notify_all();
+    }
+}
+
+// Sends still waiting at a reset end with 0, so no thread waits for a window
+// that is gone.
+static void DropSentMessages()
+{
+    std::lock_guard<std::mutex> sentHold(sentMutex);
+    for (SentMessage* sent : sentQueue) sent->done = true;
+    sentQueue.clear();
+    sentTaken.notify_all();
+}
+
 LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     Hold hold(fakeLock);
-    return DeliverMessage(window, message, wParam, lParam);
+    std::thread::id owner = OwnerOf(window);
+    if (owner == std::thread::id()) return 0;
+    if (owner == std::this_thread::get_id()) return DeliverMessage(window, message, wParam, lParam);
+    SentMessage sent = {window, message, wParam, lParam, 0, false};
+    {
+        std::lock_guard<std::mutex> sentHold(sentMutex);
+        sentQueue.push_back(&sent);
+    }
+    int held = fakeLock.ReleaseAll();
+    for (;;) {
+        ProcessSentMessages();   // a sender still takes what is sent to its own windows
+        std::unique_lock<std::mutex> sentHold(sentMutex);
+        if (sent.done) break;
+        sentTaken.wait_for(sentHold, std::chrono::milliseconds(1));
+        if (sent.done) break;
+    }
+    fakeLock.Reacquire(held);
+    return sent.result;
 }
 
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -411,6 +499,7 @@ void WINAPI PostQuitMessage(int exitCode)
 BOOL WINAPI GetMessageA(MSG* message, HWND, UINT, UINT)
 {
     Hold hold(fakeLock);
+    ProcessSentMessages();
     if (!message) return -1;
     if (!queue.empty()) {
         *message = queue.front();
@@ -428,6 +517,7 @@ BOOL WINAPI GetMessageA(MSG* message, HWND, UINT, UINT)
 BOOL WINAPI PeekMessageA(MSG* message, HWND, UINT, UINT, UINT flags)
 {
     Hold hold(fakeLock);
+    ProcessSentMessages();
     if (!message || (flags & PM_QS_SENDMESSAGE) || queue.empty()) return FALSE;
     *message = queue.front();
     if (flags & PM_REMOVE) queue.pop_front();
