@@ -373,6 +373,13 @@ protected:
         Player::TearDown();
     }
     // Moves to a frame as a fill would, from wherever the stream stands.
+    void Open(const std::string& path)
+    {
+        if (playbackState.streamFile) fclose(playbackState.streamFile);
+        playbackState.streamFile = fopen(path.c_str(), "rb");
+        ASSERT_EQ(ReadStreamHeader(playbackState.streamFile, streamHeader), Ok);
+        ResetPosition();
+    }
     void GoTo(int frame)
     {
         playbackState.pendingSeek = frame - playbackState.frameCounter;
@@ -387,7 +394,7 @@ protected:
         long offset = ftell(playbackState.streamFile);
         DecodeFrame(playbackState.streamFile, streamHeader, at);
         fseek(playbackState.streamFile, offset, SEEK_SET);
-        return std::string(reinterpret_cast<char*>(values), 4);
+        return std::string(reinterpret_cast<char*>(values), static_cast<size_t>(at - values));
     }
 };
 
@@ -456,15 +463,31 @@ TEST_F(Position, WalksEndEarly)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.frame);
         Write("short.wav", row.bytes);
-        fclose(playbackState.streamFile);
-        playbackState.streamFile = fopen((folder / "short.wav").c_str(), "rb");
-        ASSERT_EQ(ReadStreamHeader(playbackState.streamFile, streamHeader), Ok);
-        ResetPosition();
+        Open((folder / "short.wav").string());
         GoTo(4000);
         RequestSeek(row.seek);
         ApplyPendingSeek();
         EXPECT_EQ(playbackState.frameCounter, row.frame);
-        if (row.offset >= 0) EXPECT_EQ(ftell(playbackState.streamFile), row.offset);
+        if (row.offset >= 0) {
+            EXPECT_EQ(ftell(playbackState.streamFile), row.offset);
+        }
         EXPECT_TRUE(Decoded() == row.decoded);
+    }
+}
+
+// Past 12,500 seconds the SeekIndex is full: it stops growing, and a seek
+// beyond it, back or forth, walks from its last entry.
+TEST_F(Position, SeeksBeyondAFullIndex)
+{
+    Clip hours = MakeClip("hours.wav", 50, 1, 630000);   // 3 h 30 min at one value a frame
+    Open(hours.path);
+    GoTo(629000);
+    EXPECT_EQ(playbackState.seekIndexTop, SeekIndexSize - 1);
+    for (int frames : {-750, 150, -3000}) {
+        int target = playbackState.frameCounter + frames;
+        RequestSeek(frames);
+        ApplyPendingSeek();
+        EXPECT_EQ(playbackState.frameCounter, target);
+        EXPECT_TRUE(Decoded() == FramesOf(hours, target, 1));
     }
 }

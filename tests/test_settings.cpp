@@ -197,7 +197,9 @@ TEST_F(Settings, FailedWriteKeepsTheOldFile)
         if (&row == rows) fs::create_directory(temporary);
         if (&row == rows + 1) fs::create_directory(settings);
         else Write(settings, old);
-        if (row.pathLength) ASSERT_EQ(settings.string().size(), row.pathLength);
+        if (row.pathLength) {
+            ASSERT_EQ(settings.string().size(), row.pathLength);
+        }
 
         HWND window = Start(at);
         clearBeforeAddOption = 1;
