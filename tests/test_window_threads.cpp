@@ -1,7 +1,8 @@
 // Built with ThreadSanitizer: a second thread sends to the controls the way
 // the playback thread does (idle texts, list box rows, the time display)
-// while the window thread steps through the languages and takes the sends. Every text it reads
-// must be one whole text of one language, and TSan must stay quiet.
+// while the window thread steps through the languages, carrying out the
+// sends whenever it waits. Every text the sender reads must be one whole text
+// of one language, and TSan must stay quiet.
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -35,6 +36,7 @@ static void WriteLayout(const std::string& path, int language)
          << "#define END 45 /*" << endMarkers[language] << "*/\r\n";
 }
 
+// The sender's sends wait for this thread, as on Windows.
 static void Pump()
 {
     MSG message;
@@ -75,7 +77,7 @@ int main()
     for (int press = 0; press < 300; press++) {
         int before = reads.load();
         SendMessageA(window, WM_COMMAND, 0, 0);
-        // A whole pass after each press; the sender's sends wait for this thread.
+        // A whole pass after each press.
         while (reads.load() < before + 2) Pump();
     }
     done = true;

@@ -1,5 +1,7 @@
 // The stand-in controls: static, button, edit and list box, with the
 // messages of their classes that the program sends, and clicks for tests.
+// A control's state changes under fakeLock; its notification to the parent
+// is sent after the lock is let go, since the parent's procedure runs then.
 #include "fakeinternal.h"
 
 #include <cstring>
@@ -15,13 +17,22 @@ static bool HasCheckState(const FakeWindow* button)
     return false;
 }
 
-static void Notify(FakeWindow* control, int code)
+static void Notify(HWND control, int code)
 {
-    DeliverMessage(control->parent, WM_COMMAND, MAKEWPARAM(control->identifier, code),
-                   reinterpret_cast<LPARAM>(control));
+    HWND parent;
+    int identifier;
+    {
+        Hold hold;
+        FakeWindow* target = LiveWindow(control);
+        if (!target) return;
+        parent = target->parent;
+        identifier = target->identifier;
+    }
+    SendMessageA(parent, WM_COMMAND, MAKEWPARAM(identifier, code), reinterpret_cast<LPARAM>(control));
 }
 
-static LRESULT ButtonProcedure(FakeWindow* button, UINT message, WPARAM wParam)
+// clicked: set for BM_CLICK, whose BN_CLICKED the caller sends.
+static LRESULT ButtonProcedure(FakeWindow* button, UINT message, WPARAM wParam, bool& clicked)
 {
     switch (message) {
     case BM_GETCHECK:
@@ -40,7 +51,7 @@ static LRESULT ButtonProcedure(FakeWindow* button, UINT message, WPARAM wParam)
         case BS_AUTO3STATE: button->checkState = (button->checkState + 1) % 3; break;
         case BS_AUTORADIOBUTTON: button->checkState = BST_CHECKED; break;
         }
-        Notify(button, BN_CLICKED);
+        clicked = true;
         return 0;
     }
     return 0;
@@ -106,22 +117,31 @@ static LRESULT ListBoxProcedure(FakeWindow* listBox, UINT message, WPARAM wParam
     return 0;
 }
 
-LRESULT ControlProcedure(FakeWindow* window, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = 0;
-    if (TextMessage(window, message, wParam, lParam, result)) return result;
-    if (window->kind == ButtonControl) return ButtonProcedure(window, message, wParam);
-    if (window->kind == ListBoxControl) return ListBoxProcedure(window, message, wParam, lParam);
-    return 0;
+    bool clicked = false;
+    {
+        Hold hold;
+        FakeWindow* control = LiveWindow(window);
+        if (!control) return 0;
+        if (TextMessage(control, message, wParam, lParam, result)) return result;
+        if (control->kind == ButtonControl) result = ButtonProcedure(control, message, wParam, clicked);
+        if (control->kind == ListBoxControl) result = ListBoxProcedure(control, message, wParam, lParam);
+    }
+    if (clicked) Notify(window, BN_CLICKED);
+    return result;
 }
 
 void FakeClickListItem(HWND listBox, int index, bool doubleClick)
 {
-    Hold hold(fakeLock);
-    FakeWindow* target = LiveWindow(listBox);
-    if (!target || target->kind != ListBoxControl) return;
-    if (index >= 0 && index < static_cast<int>(target->items.size())) target->selection = index;
-    if (!(target->style & LBS_NOTIFY)) return;
-    Notify(target, LBN_SELCHANGE);
-    if (doubleClick && LiveWindow(listBox)) Notify(target, LBN_DBLCLK);
+    {
+        Hold hold;
+        FakeWindow* target = LiveWindow(listBox);
+        if (!target || target->kind != ListBoxControl) return;
+        if (index >= 0 && index < static_cast<int>(target->items.size())) target->selection = index;
+        if (!(target->style & LBS_NOTIFY)) return;
+    }
+    Notify(listBox, LBN_SELCHANGE);
+    if (doubleClick && IsWindow(listBox)) Notify(listBox, LBN_DBLCLK);
 }

@@ -1,21 +1,28 @@
-// Inside the fake layer only: the window record its modules share, and the
-// one recursive lock that every fake function holds while it works.
+// Inside the fake layer only: the window record and the thread record its
+// modules share, and the two locks.
+//
+// Thread rule: fakeLock guards the window records, the classes and the
+// focus. It is held for short reads and writes only, never while a window
+// procedure runs or a thread waits, so a window thread busy in its procedure
+// never stops another thread's fake calls; Hold counts how deep this thread
+// holds it, and a procedure call or a wait with it held aborts. queueLock
+// guards the thread records (their sent and posted queues) and the thread
+// objects; every wait waits on it. Lock order: fakeLock, then queueLock.
 #pragma once
 
-#include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <mutex>
-#include <thread>
 #include <string>
 #include <vector>
 
 #include "fakewin.h"
-#include "mmsystem.h"
 
 enum WindowKind { UserWindow, StaticControl, ButtonControl, EditControl, ListBoxControl };
 
 struct FakeWindow {
     bool alive;
-    std::thread::id owner;       // the thread that created it runs its procedure
+    DWORD owner;                 // id of the creating thread, which runs its procedure
     WindowKind kind;
     std::string className;       // as registered, or the control's class name
     WNDPROC procedure;           // user windows only
@@ -37,37 +44,58 @@ struct FakeWindow {
     int scrollPosition[2];
 };
 
-// The window lock: recursive, and a thread that waits (Sleep, the wait
-// functions) lets go of it wholly meanwhile, as a window thread that waits
-// lets other threads' sends through on Windows.
-struct FakeLock {
-    std::mutex mutex;
-    std::atomic<std::thread::id> owner;
-    int depth = 0;                // touched by the owner only
-    void lock();
-    void unlock();
-    int ReleaseAll();             // the depth that was held, 0 if none
-    void Reacquire(int depth);
+extern std::recursive_mutex fakeLock;
+extern thread_local int holdDepth;
+struct Hold {
+    Hold() { fakeLock.lock(); holdDepth++; }
+    ~Hold() { holdDepth--; fakeLock.unlock(); }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
 };
-typedef std::lock_guard<FakeLock> Hold;
-extern FakeLock fakeLock;
+void RequireNoHold();   // before a procedure call or a wait
 
-// Messages sent from other threads to windows of the calling thread: carried
-// out now (PeekMessageA, GetMessageA and a thread's own cross-thread send do
-// this), or just looked for (MsgWaitForMultipleObjects).
-void ProcessSentMessages();
-bool SentMessagePending();
+// A message sent from another thread, on the sender's stack until done.
+struct ThreadRecord;
+struct SentMessage {
+    HWND window;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+    LRESULT result;
+    bool done;
+    ThreadRecord* sender;
+};
 
-FakeWindow* LiveWindow(HWND window);   // NULL for NULL, destroyed and foreign handles
-LRESULT DeliverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// One per thread that has called into the fake, from its first call until
+// it ends; the fields below wake under queueLock.
+struct ThreadRecord {
+    DWORD id;
+    std::condition_variable wake;     // a send, a post, a quit or a thread's end
+    std::deque<SentMessage*> sent;    // for this thread to carry out, oldest first
+    std::deque<MSG> posted;
+    bool newPost;                     // posted since this thread last looked at its queue
+    bool quitPending;
+    int quitCode;
+};
+
+extern std::mutex queueLock;
+extern std::vector<ThreadRecord*>& threadRecords;   // queueLock
+ThreadRecord* CurrentThread();           // made on first use; call it before taking queueLock
+ThreadRecord* FindThread(DWORD id);      // queueLock held; NULL once that thread has ended
+int RunningThreads();                    // queueLock held: CreateThread's, function not returned
+bool ProcessSentMessages(ThreadRecord* thread);   // no lock held; true if it carried any out
+
+FakeWindow* LiveWindow(HWND window);     // fakeLock held; NULL for NULL, destroyed and foreign handles
+LRESULT DeliverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);   // on this thread
 
 // WM_SETTEXT, WM_GETTEXT and WM_GETTEXTLENGTH, which every window answers alike.
 bool TextMessage(FakeWindow* window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 LRESULT CopyText(const std::string& text, WPARAM size, LPARAM buffer);
 
-// The static, button, edit and list box classes.
-LRESULT ControlProcedure(FakeWindow* window, UINT message, WPARAM wParam, LPARAM lParam);
+// The static, button, edit and list box classes; takes fakeLock itself.
+LRESULT ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-void ResetWindows();
-void ResetThreads();
-void ResetWaveOut();   // windows, classes, queue, quit state, focus, creation settings
+void ResetWindows();    // windows, classes, focus, creation settings
+void ResetMessages();   // posted queues and quit states of every thread
+void ResetThreads();    // priority and creation settings; threads run on
+void ResetWaveOut();    // the device closed without callbacks, captures and settings

@@ -1,52 +1,35 @@
 // The stand-in Win32 layer's test API and its smaller services: text
 // metrics and device contexts, painting, system icons, message boxes and
-// SearchPathA. Test support only: it keeps the contract the program relies
-// on, not the look. One recursive lock serialises everything.
+// SearchPathA, file moves and the last error. Test support only: it keeps
+// the contract the program relies on, not the look.
 #include "fakeinternal.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 struct FakeDeviceContext { int unused; };
 struct FakeInstance { int unused; };
 struct FakeIcon { int unused; };
 
-FakeLock fakeLock;
+std::recursive_mutex fakeLock;
+thread_local int holdDepth;
 
-void FakeLock::lock()
+void RequireNoHold()
 {
-    if (owner.load() == std::this_thread::get_id()) {
-        depth++;
-        return;
-    }
-    mutex.lock();
-    owner = std::this_thread::get_id();
-    depth = 1;
+    if (holdDepth == 0) return;
+    fputs("fake layer: a window procedure or a wait reached with the window lock held\n", stderr);
+    abort();
 }
 
-void FakeLock::unlock()
-{
-    if (--depth > 0) return;
-    owner = std::thread::id();
-    mutex.unlock();
-}
-
-int FakeLock::ReleaseAll()
-{
-    if (owner.load() != std::this_thread::get_id()) return 0;
-    int held = depth;
-    depth = 1;
-    unlock();
-    return held;
-}
-
-void FakeLock::Reacquire(int held)
-{
-    if (held == 0) return;
-    lock();
-    depth = held;
-}
-
+// Message boxes come from any thread (the playback thread reports device
+// errors); their record has its own lock, so a box never waits for a window
+// thread.
+static std::mutex boxLock;
 static int messageBoxCount;
 static std::string messageBoxText;
 static std::string messageBoxCaption;
@@ -74,29 +57,33 @@ static void SetDefaultMetrics()
 
 void FakeReset()
 {
-    Hold hold(fakeLock);
-    ResetWindows();
+    ResetMessages();
     ResetThreads();
     ResetWaveOut();
-    messageBoxCount = 0;
-    messageBoxText.clear();
-    messageBoxCaption.clear();
-    messageBoxOwner = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(boxLock);
+        messageBoxCount = 0;
+        messageBoxText.clear();
+        messageBoxCaption.clear();
+        messageBoxOwner = nullptr;
+    }
+    Hold hold;
+    ResetWindows();
     SetDefaultMetrics();
     contextsHeld = 0;
     executablePath.clear();
 }
 
-int FakeMessageBoxCount() { Hold hold(fakeLock); return messageBoxCount; }
-const char* FakeLastMessageBoxText() { Hold hold(fakeLock); return messageBoxText.c_str(); }
-const char* FakeLastMessageBoxCaption() { Hold hold(fakeLock); return messageBoxCaption.c_str(); }
-HWND FakeLastMessageBoxOwner() { Hold hold(fakeLock); return messageBoxOwner; }
-void FakeSetTextMetrics(const TEXTMETRICA& metrics) { Hold hold(fakeLock); textMetrics = metrics; }
-int FakeDeviceContextsHeld() { Hold hold(fakeLock); return contextsHeld; }
+int FakeMessageBoxCount() { std::lock_guard<std::mutex> hold(boxLock); return messageBoxCount; }
+const char* FakeLastMessageBoxText() { std::lock_guard<std::mutex> hold(boxLock); return messageBoxText.c_str(); }
+const char* FakeLastMessageBoxCaption() { std::lock_guard<std::mutex> hold(boxLock); return messageBoxCaption.c_str(); }
+HWND FakeLastMessageBoxOwner() { std::lock_guard<std::mutex> hold(boxLock); return messageBoxOwner; }
+void FakeSetTextMetrics(const TEXTMETRICA& metrics) { Hold hold; textMetrics = metrics; }
+int FakeDeviceContextsHeld() { Hold hold; return contextsHeld; }
 
 void FakeSetExecutablePath(const char* path)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     executablePath = path ? path : "";
 }
 
@@ -126,7 +113,7 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name)
 
 HDC WINAPI BeginPaint(HWND window, PAINTSTRUCT* paint)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     FakeWindow* target = LiveWindow(window);
     if (!target || !paint) return nullptr;
     memset(paint, 0, sizeof *paint);
@@ -139,7 +126,7 @@ HDC WINAPI BeginPaint(HWND window, PAINTSTRUCT* paint)
 
 BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     if (!LiveWindow(window) || !paint || paint->hdc != &screenContext) return FALSE;
     contextsHeld--;
     return TRUE;
@@ -147,7 +134,7 @@ BOOL WINAPI EndPaint(HWND window, const PAINTSTRUCT* paint)
 
 HDC WINAPI GetDC(HWND window)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     if (window && !LiveWindow(window)) return nullptr;
     contextsHeld++;
     return &screenContext;
@@ -155,7 +142,7 @@ HDC WINAPI GetDC(HWND window)
 
 int WINAPI ReleaseDC(HWND, HDC deviceContext)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     if (deviceContext != &screenContext || contextsHeld == 0) return 0;
     contextsHeld--;
     return 1;
@@ -163,7 +150,7 @@ int WINAPI ReleaseDC(HWND, HDC deviceContext)
 
 BOOL WINAPI GetTextMetricsA(HDC deviceContext, TEXTMETRICA* metrics)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     if (deviceContext != &screenContext || !metrics) return FALSE;
     *metrics = textMetrics;
     return TRUE;
@@ -171,9 +158,10 @@ BOOL WINAPI GetTextMetricsA(HDC deviceContext, TEXTMETRICA* metrics)
 
 // ---- dialogs and files ----
 
+// Answered at once with OK, as if the user had pressed it; nothing is pumped.
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT)
 {
-    Hold hold(fakeLock);
+    std::lock_guard<std::mutex> hold(boxLock);
     messageBoxCount++;
     messageBoxText = text ? text : "";
     messageBoxCaption = caption ? caption : "Error";
@@ -195,7 +183,7 @@ static const char* LastComponent(const char* path)
 DWORD WINAPI SearchPathA(LPCSTR, LPCSTR fileName, LPCSTR extension, DWORD bufferLength,
                          LPSTR buffer, LPSTR* filePart)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     if (!fileName || executablePath.empty()) return 0;
     std::string wanted = fileName;
     if (extension && !strchr(LastComponent(fileName), '.')) wanted += extension;
@@ -206,6 +194,48 @@ DWORD WINAPI SearchPathA(LPCSTR, LPCSTR fileName, LPCSTR extension, DWORD buffer
     memcpy(buffer, executablePath.c_str(), length + 1);
     if (filePart) *filePart = buffer + (found - executablePath.c_str());
     return length;
+}
+
+// ---- files and the last error ----
+
+static thread_local DWORD lastError;
+
+DWORD WINAPI GetLastError() { return lastError; }
+void WINAPI SetLastError(DWORD errorCode) { lastError = errorCode; }
+
+static BOOL FailWith(DWORD errorCode)
+{
+    lastError = errorCode;
+    return FALSE;
+}
+
+static DWORD ErrorOf(int error)
+{
+    switch (error) {
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case EINVAL: return ERROR_INVALID_PARAMETER;
+    }
+    return ERROR_ACCESS_DENIED;   // EACCES, EPERM, EISDIR, EBUSY, EXDEV: what Windows reports for them
+}
+
+// Without MOVEFILE_REPLACE_EXISTING an existing target is kept and the move
+// fails; with it, rename() replaces the target in one step.
+BOOL WINAPI MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags)
+{
+    if (!existingName || !newName || (flags & ~MOVEFILE_REPLACE_EXISTING)) return FailWith(ERROR_INVALID_PARAMETER);
+    struct stat status;
+    if (stat(existingName, &status) != 0) return FailWith(ErrorOf(errno));
+    if (!(flags & MOVEFILE_REPLACE_EXISTING) && stat(newName, &status) == 0) return FailWith(ERROR_ALREADY_EXISTS);
+    if (rename(existingName, newName) != 0) return FailWith(ErrorOf(errno));
+    return TRUE;
+}
+
+BOOL WINAPI DeleteFileA(LPCSTR fileName)
+{
+    if (!fileName) return FailWith(ERROR_INVALID_PARAMETER);
+    if (unlink(fileName) != 0) return FailWith(ErrorOf(errno));
+    return TRUE;
 }
 
 static struct FakeStart {

@@ -1,16 +1,21 @@
 // Test-only controls of the stand-in platform layer. Functions that exist only
-// in the fake start with Fake. Window work runs under one recursive lock, which
-// a thread lets go of while it sleeps or waits. A window belongs to the thread
-// that created it and its procedure runs there: a send from another thread
-// waits until that thread takes it (PeekMessageA, GetMessageA, or its own
-// cross-thread send), as on Windows; WaitForSingleObject and Sleep take none.
+// in the fake start with Fake.
+//
+// Threads as on Windows: a window belongs to the thread that created it, and
+// its procedure runs on that thread only. A send from another thread waits
+// until the owner takes it: in GetMessageA, PeekMessageA, or while the owner
+// waits in a cross-thread send of its own. WaitForSingleObject and Sleep take
+// none, so a window thread that waits that way for a sending worker
+// deadlocks, as on Windows; the waits' bounds are real time, so the deadlock
+// shows as a WAIT_TIMEOUT. Sleep is virtual: at most about 1 ms of real time.
 //
 // Geometry: a top-level window has no frame; its client area starts at its
 // window position, so GetWindowRect of a control gives its place in the main
 // window's client area when the main window sits at 0,0 (CW_USEDEFAULT does).
 //
-// The message loop never blocks: GetMessageA takes posted messages first, then
-// the quit message, and returns -1 when the queue is empty and no quit is due.
+// The message loop blocks only while a thread made by CreateThread runs.
+// Otherwise GetMessageA carries out sent messages, takes posted messages
+// first, then the quit message, and returns -1 when nothing is left.
 #pragma once
 
 #include <string>
@@ -18,7 +23,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-void FakeReset();                         // forget windows, classes, queue, boxes, settings below
+void FakeReset();   // forget windows, classes, queues, boxes, the device, the settings below
 
 // What the user was told, and how the program asked to end.
 int FakeMessageBoxCount();
@@ -50,21 +55,26 @@ int FakeChildCount(HWND parent);          // live child windows
 // LBS_NOTIFY the parent gets LBN_SELCHANGE, then LBN_DBLCLK for a double-click.
 void FakeClickListItem(HWND listBox, int index, bool doubleClick);
 
-// Threads made by CreateThread whose function has not returned yet.
+// Threads made by CreateThread whose function has not returned. Threads run
+// on across a reset.
 int FakeThreadsRunning();
-int FakeThreadPriority();                 // the last priority any thread set
+int FakeThreadPriority();                 // last one SetThreadPriority accepted; NORMAL after a reset
 void FakeFailThreadCreation(bool fail);   // CreateThread returns NULL while set
 
-// The waveform-audio device on a virtual clock. FakeCompleteBuffer hands the
-// oldest queued buffer back as played (its bytes join FakeWaveOutPlayed) and
-// runs the callback with WOM_DONE on the calling thread; false when the device
-// is closed, paused or has nothing queued.
+// The waveform-audio device (id 0, also reached as WAVE_MAPPER) plays on a
+// virtual clock: nothing comes back until a test hands a buffer back. With
+// the device open, running and a buffer queued, FakeCompleteBuffer plays the
+// oldest (its bytes join the played capture), marks it done and hands it back
+// with WOM_DONE, the callback running on the calling thread as it would on
+// the platform's audio thread; false when nothing could be handed back.
 bool FakeCompleteBuffer();
-std::string FakeWaveOutPlayed();          // since the reset, across opens
-std::string FakeWaveOutWritten();         // every buffer given to waveOutWrite, in order
-int FakeWaveOutQueued();
+std::string FakeWaveOutPlayed();          // every byte played since the reset, across opens
+std::string FakeWaveOutWritten();         // every byte given to waveOutWrite, in order
+int FakeWaveOutQueued();                  // written and not yet handed back
 bool FakeWaveOutPaused();
 bool FakeWaveOutOpen();
-int FakeWaveOutOpenCount();
-WAVEFORMATEX FakeWaveOutFormat();         // of the last successful open
-void FakeFailWaveOutOpen(MMRESULT code);  // waveOutOpen returns it until set back to 0
+int FakeWaveOutOpenCount();               // successful opens since the reset
+int FakeWaveOutResetCount();              // waveOutReset calls that succeeded
+UINT FakeWaveOutDeviceId();               // asked for by the last waveOutOpen
+WAVEFORMATEX FakeWaveOutFormat();         // given to the last successful open
+void FakeFailWaveOutOpen(MMRESULT code);  // opens fail with code until set back to 0

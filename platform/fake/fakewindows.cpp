@@ -1,11 +1,9 @@
 // The stand-in windows: classes, creation and destruction, the window
-// queries, the message queue and loop, and scrolling with the scroll bars.
+// queries, and scrolling with the scroll bars. A window procedure is called
+// with no lock held, on the window's own thread (sends route there).
 #include "fakeinternal.h"
 
 #include <cstring>
-#include <chrono>
-#include <condition_variable>
-#include <deque>
 #include <strings.h>
 
 static const int MaxWindows = 512;   // per reset; dead slots are reused
@@ -14,10 +12,6 @@ static FakeWindow windows[MaxWindows];
 static int nextWindow;                         // where the search for a free slot starts
 static std::vector<WNDCLASSA> classes;
 static std::vector<std::string> classNames;    // owns the names of classes
-static std::deque<MSG> queue;
-static bool quitPending;                       // taken by GetMessageA
-static bool quitPosted;                        // since the reset
-static int quitCode;
 static HWND focusWindow;
 static int defaultClientWidth = 800;
 static int defaultClientHeight = 600;
@@ -42,44 +36,34 @@ static void ClearWindow(FakeWindow& window)
     window.parent = nullptr;
 }
 
-static void DropSentMessages();
-
 void ResetWindows()
 {
-    DropSentMessages();
     for (FakeWindow& window : windows) ClearWindow(window);
     nextWindow = 0;
     classes.clear();
     classNames.clear();
-    queue.clear();
-    quitPending = false;
-    quitPosted = false;
-    quitCode = 0;
     focusWindow = nullptr;
     defaultClientWidth = 800;
     defaultClientHeight = 600;
     failingClass.clear();
 }
 
-bool FakeQuitPosted() { Hold hold(fakeLock); return quitPosted; }
-int FakeQuitCode() { Hold hold(fakeLock); return quitCode; }
-
 void FakeSetClientSize(int width, int height)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     defaultClientWidth = width;
     defaultClientHeight = height;
 }
 
 void FakeFailWindowCreation(const char* className)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     failingClass = className ? className : "";
 }
 
 int FakeChildCount(HWND parent)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     if (!LiveWindow(parent)) return 0;
     int count = 0;
     for (FakeWindow& window : windows)
@@ -99,7 +83,7 @@ static int FindClass(LPCSTR name)
 
 ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     if (!windowClass || !windowClass->lpszClassName || !windowClass->lpfnWndProc) return 0;
     if (FindClass(windowClass->lpszClassName) >= 0) return 0;    // already registered
     classes.push_back(*windowClass);
@@ -111,7 +95,7 @@ ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass)
 
 BOOL WINAPI GetClassInfoA(HINSTANCE, LPCSTR className, WNDCLASSA* windowClass)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     int found = FindClass(className);
     if (found < 0 || !windowClass) return FALSE;
     *windowClass = classes[found];
@@ -150,17 +134,22 @@ static FakeWindow* NewWindow()
 
 LRESULT DeliverMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    FakeWindow* target = LiveWindow(window);
-    if (!target) return 0;
-    if (target->kind == UserWindow) return target->procedure(window, message, wParam, lParam);
-    return ControlProcedure(target, message, wParam, lParam);
+    WNDPROC procedure;
+    {
+        Hold hold;
+        FakeWindow* target = LiveWindow(window);
+        if (!target) return 0;
+        procedure = target->procedure;
+    }
+    if (!procedure) return ControlProcedure(window, message, wParam, lParam);
+    RequireNoHold();
+    return procedure(window, message, wParam, lParam);
 }
 
-HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
-                            int x, int y, int width, int height, HWND parent, HMENU menu,
-                            HINSTANCE instance, LPVOID parameter)
+// The record of a new window, or NULL; fakeLock held.
+static FakeWindow* NewRecord(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
+                             int x, int y, int& width, int& height, HWND parent, HMENU menu, DWORD owner)
 {
-    Hold hold(fakeLock);
     if (!className) return nullptr;
     if (!failingClass.empty() && strcasecmp(failingClass.c_str(), className) == 0) return nullptr;
     WindowKind kind = UserWindow;
@@ -172,7 +161,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     if (!window) return nullptr;
 
     window->alive = true;
-    window->owner = std::this_thread::get_id();
+    window->owner = owner;
     window->kind = kind;
     window->className = kind == UserWindow ? classNames[userClass] : shownName;
     window->procedure = kind == UserWindow ? classes[userClass].lpfnWndProc : nullptr;
@@ -195,28 +184,67 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
     window->selection = -1;
     for (int bar = 0; bar < 2; bar++)
         window->scrollMinimum[bar] = window->scrollMaximum[bar] = window->scrollPosition[bar] = 0;
+    return window;
+}
 
-    if (kind == UserWindow) {
-        CREATESTRUCTA create = {parameter, instance, menu, parent, height, width, y, x,
-                                static_cast<LONG>(style), windowName, className, exStyle};
-        if (window->procedure(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
-            DestroyWindow(window);
-            return nullptr;
-        }
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style,
+                            int x, int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, LPVOID parameter)
+{
+    DWORD owner = GetCurrentThreadId();
+    FakeWindow* window;
+    {
+        Hold hold;
+        window = NewRecord(exStyle, className, windowName, style, x, y, width, height, parent, menu, owner);
+        if (!window || window->kind != UserWindow) return window;
+    }
+    if (x == CW_USEDEFAULT) x = y = 0;
+    CREATESTRUCTA create = {parameter, instance, menu, parent, height, width, y, x,
+                            static_cast<LONG>(style), windowName, className, exStyle};
+    if (DeliverMessage(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
+        DestroyWindow(window);
+        return nullptr;
     }
     return window;
 }
 
+// WM_DESTROY goes to the window first, then to its children.
+static void DestroyTree(HWND window)
+{
+    SendMessageA(window, WM_DESTROY, 0, 0);
+    for (;;) {
+        HWND child = nullptr;
+        {
+            Hold hold;
+            for (FakeWindow& candidate : windows)
+                if (candidate.alive && candidate.parent == window) child = &candidate;
+        }
+        if (!child) break;
+        DestroyTree(child);
+    }
+    Hold hold;
+    FakeWindow* target = LiveWindow(window);
+    if (focusWindow == window) focusWindow = nullptr;
+    if (target) ClearWindow(*target);
+}
+
+// Only the window's own thread may destroy it, as on Windows.
 BOOL WINAPI DestroyWindow(HWND window)
 {
-    Hold hold(fakeLock);
-    FakeWindow* target = LiveWindow(window);
-    if (!target) return FALSE;
-    DeliverMessage(window, WM_DESTROY, 0, 0);
-    for (FakeWindow& child : windows)
-        if (child.alive && child.parent == window) DestroyWindow(&child);
-    if (focusWindow == window) focusWindow = nullptr;
-    ClearWindow(*target);
+    DWORD caller = GetCurrentThreadId();
+    {
+        Hold hold;
+        FakeWindow* target = LiveWindow(window);
+        if (!target) {
+            SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+            return FALSE;
+        }
+        if (target->owner != caller) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return FALSE;
+        }
+    }
+    DestroyTree(window);
     return TRUE;
 }
 
@@ -249,53 +277,63 @@ bool TextMessage(FakeWindow* window, UINT message, WPARAM wParam, LPARAM lParam,
 
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    Hold hold(fakeLock);
-    FakeWindow* target = LiveWindow(window);
-    if (!target) return 0;
-    LRESULT result = 0;
-    if (TextMessage(target, message, wParam, lParam, result)) return result;
+    {
+        Hold hold;
+        FakeWindow* target = LiveWindow(window);
+        if (!target) return 0;
+        LRESULT result = 0;
+        if (TextMessage(target, message, wParam, lParam, result)) return result;
+    }
     if (message == WM_CLOSE) DestroyWindow(window);
     return 0;
 }
 
 BOOL WINAPI ShowWindow(HWND window, int showCommand)
 {
-    Hold hold(fakeLock);
-    FakeWindow* target = LiveWindow(window);
-    if (!target) return FALSE;
-    BOOL wasVisible = target->visible;
-    target->visible = showCommand != SW_HIDE;
-    if (target->visible && !wasVisible) target->needsPaint = true;
-    if (target->visible && !target->parent && !target->sizeSent) {
-        target->sizeSent = true;
-        LONG width = target->rect.right - target->rect.left;
-        LONG height = target->rect.bottom - target->rect.top;
-        DeliverMessage(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+    BOOL wasVisible;
+    bool firstShow = false;
+    LPARAM size = 0;
+    {
+        Hold hold;
+        FakeWindow* target = LiveWindow(window);
+        if (!target) return FALSE;
+        wasVisible = target->visible;
+        target->visible = showCommand != SW_HIDE;
+        if (target->visible && !wasVisible) target->needsPaint = true;
+        if (target->visible && !target->parent && !target->sizeSent) {
+            target->sizeSent = firstShow = true;
+            size = MAKELPARAM(target->rect.right - target->rect.left, target->rect.bottom - target->rect.top);
+        }
     }
+    if (firstShow) SendMessageA(window, WM_SIZE, SIZE_RESTORED, size);
     return wasVisible;
 }
 
 BOOL WINAPI UpdateWindow(HWND window)
 {
-    Hold hold(fakeLock);
-    FakeWindow* target = LiveWindow(window);
-    if (!target) return FALSE;
-    if (target->visible && target->needsPaint) DeliverMessage(window, WM_PAINT, 0, 0);
+    bool paint;
+    {
+        Hold hold;
+        FakeWindow* target = LiveWindow(window);
+        if (!target) return FALSE;
+        paint = target->visible && target->needsPaint;
+    }
+    if (paint) SendMessageA(window, WM_PAINT, 0, 0);
     return TRUE;
 }
 
-BOOL WINAPI IsWindow(HWND window) { Hold hold(fakeLock); return LiveWindow(window) != nullptr; }
+BOOL WINAPI IsWindow(HWND window) { Hold hold; return LiveWindow(window) != nullptr; }
 
 BOOL WINAPI IsWindowVisible(HWND window)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     FakeWindow* target = LiveWindow(window);
     return target && target->visible;
 }
 
 HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     for (FakeWindow& window : windows) {
         if (!window.alive || window.parent) continue;
         if (className && strcasecmp(window.className.c_str(), className) != 0) continue;
@@ -307,7 +345,7 @@ HWND WINAPI FindWindowA(LPCSTR className, LPCSTR windowName)
 
 HWND WINAPI GetDlgItem(HWND parent, int identifier)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     if (!LiveWindow(parent)) return nullptr;
     for (FakeWindow& window : windows)
         if (window.alive && window.parent == parent && window.identifier == identifier) return &window;
@@ -316,21 +354,21 @@ HWND WINAPI GetDlgItem(HWND parent, int identifier)
 
 int WINAPI GetDlgCtrlID(HWND window)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     FakeWindow* target = LiveWindow(window);
     return target ? target->identifier : 0;
 }
 
 HWND WINAPI GetParent(HWND window)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     FakeWindow* target = LiveWindow(window);
     return target ? target->parent : nullptr;
 }
 
 LONG WINAPI GetWindowLongA(HWND window, int index)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     FakeWindow* target = LiveWindow(window);
     if (!target) return 0;
     switch (index) {
@@ -343,7 +381,7 @@ LONG WINAPI GetWindowLongA(HWND window, int index)
 
 int WINAPI GetClassNameA(HWND window, LPSTR buffer, int size)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     FakeWindow* target = LiveWindow(window);
     if (!target || size <= 0) return 0;
     return static_cast<int>(CopyText(target->className, size, reinterpret_cast<LPARAM>(buffer)));
@@ -357,7 +395,7 @@ int WINAPI GetWindowTextA(HWND window, LPSTR buffer, int size)
 
 BOOL WINAPI GetClientRect(HWND window, LPRECT rect)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     FakeWindow* target = LiveWindow(window);
     if (!target || !rect) return FALSE;
     *rect = RECT{0, 0, target->rect.right - target->rect.left, target->rect.bottom - target->rect.top};
@@ -366,7 +404,7 @@ BOOL WINAPI GetClientRect(HWND window, LPRECT rect)
 
 BOOL WINAPI GetWindowRect(HWND window, LPRECT rect)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     FakeWindow* target = LiveWindow(window);
     if (!target || !rect) return FALSE;
     *rect = target->rect;
@@ -381,163 +419,20 @@ BOOL WINAPI GetWindowRect(HWND window, LPRECT rect)
 
 HWND WINAPI SetFocus(HWND window)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     if (window && !LiveWindow(window)) return nullptr;
     HWND previous = focusWindow;
     focusWindow = window;
     return previous;
 }
 
-HWND WINAPI GetFocus() { Hold hold(fakeLock); return focusWindow; }
-
-// ---- messages ----
-
-// A message sent from another thread waits here until the window's own
-// thread takes it, as on Windows: a window thread that waits without taking
-// sent messages keeps the sender waiting.
-struct SentMessage {
-    HWND window;
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-    LRESULT result;
-    bool done;
-};
-static std::mutex sentMutex;
-static std::condition_variable sentTaken;
-static std::deque<SentMessage*> sentQueue;
-
-static std::thread::id OwnerOf(HWND window)
-{
-    FakeWindow* target = LiveWindow(window);
-    return target ? target->owner : std::thread::id();
-}
-
-bool SentMessagePending()
-{
-    Hold hold(fakeLock);
-    std::lock_guard<std::mutex> sentHold(sentMutex);
-    for (SentMessage* sent : sentQueue)
-        if (OwnerOf(sent->window) == std::this_thread::get_id()) return true;
-    return false;
-}
-
-void ProcessSentMessages()
-{
-    Hold hold(fakeLock);
-    for (;;) {
-        SentMessage* taken = nullptr;
-        {
-            std::lock_guard<std::mutex> sentHold(sentMutex);
-            for (auto at = sentQueue.begin(); at != sentQueue.end(); ++at) {
-                std::thread::id owner = OwnerOf((*at)->window);
-                if (owner == std::this_thread::get_id() || owner == std::thread::id()) {
-                    taken = *at;
-                    sentQueue.erase(at);
-                    break;
-                }
-            }
-        }
-        if (!taken) return;
-        LRESULT result = DeliverMessage(taken->window, taken->message, taken->wParam, taken->lParam);
-        std::lock_guard<std::mutex> sentHold(sentMutex);
-        taken->result = result;
-        taken->done = true;
-        sentTaken.notify_all();
-    }
-}
-
-// Sends still waiting at a reset end with 0, so no thread waits for a window
-// that is gone.
-static void DropSentMessages()
-{
-    std::lock_guard<std::mutex> sentHold(sentMutex);
-    for (SentMessage* sent : sentQueue) sent->done = true;
-    sentQueue.clear();
-    sentTaken.notify_all();
-}
-
-LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    Hold hold(fakeLock);
-    std::thread::id owner = OwnerOf(window);
-    if (owner == std::thread::id()) return 0;
-    if (owner == std::this_thread::get_id()) return DeliverMessage(window, message, wParam, lParam);
-    SentMessage sent = {window, message, wParam, lParam, 0, false};
-    {
-        std::lock_guard<std::mutex> sentHold(sentMutex);
-        sentQueue.push_back(&sent);
-    }
-    int held = fakeLock.ReleaseAll();
-    for (;;) {
-        ProcessSentMessages();   // a sender still takes what is sent to its own windows
-        std::unique_lock<std::mutex> sentHold(sentMutex);
-        if (sent.done) break;
-        sentTaken.wait_for(sentHold, std::chrono::milliseconds(1));
-        if (sent.done) break;
-    }
-    fakeLock.Reacquire(held);
-    return sent.result;
-}
-
-BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    Hold hold(fakeLock);
-    if (window && !LiveWindow(window)) return FALSE;
-    queue.push_back(MSG{window, message, wParam, lParam, 0, POINT{0, 0}});
-    return TRUE;
-}
-
-void WINAPI PostQuitMessage(int exitCode)
-{
-    Hold hold(fakeLock);
-    quitPending = true;
-    quitPosted = true;
-    quitCode = exitCode;
-}
-
-BOOL WINAPI GetMessageA(MSG* message, HWND, UINT, UINT)
-{
-    Hold hold(fakeLock);
-    ProcessSentMessages();
-    if (!message) return -1;
-    if (!queue.empty()) {
-        *message = queue.front();
-        queue.pop_front();
-        return message->message != WM_QUIT;
-    }
-    if (quitPending) {
-        quitPending = false;
-        *message = MSG{nullptr, WM_QUIT, static_cast<WPARAM>(quitCode), 0, 0, POINT{0, 0}};
-        return FALSE;
-    }
-    return -1;
-}
-
-BOOL WINAPI PeekMessageA(MSG* message, HWND, UINT, UINT, UINT flags)
-{
-    Hold hold(fakeLock);
-    ProcessSentMessages();
-    if (!message || (flags & PM_QS_SENDMESSAGE) || queue.empty()) return FALSE;
-    *message = queue.front();
-    if (flags & PM_REMOVE) queue.pop_front();
-    return TRUE;
-}
-
-BOOL WINAPI TranslateMessage(const MSG*) { return FALSE; }
-
-LRESULT WINAPI DispatchMessageA(const MSG* message)
-{
-    Hold hold(fakeLock);
-    if (!message) return 0;
-    return DeliverMessage(message->hwnd, message->message, message->wParam, message->lParam);
-}
+HWND WINAPI GetFocus() { Hold hold; return focusWindow; }
 
 // ---- scrolling ----
 
 BOOL WINAPI ScrollWindow(HWND window, int dx, int dy, const RECT* scrollRect, const RECT*)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     if (!LiveWindow(window)) return FALSE;
     if (scrollRect) return TRUE;       // only the whole client area carries the children along
     for (FakeWindow& child : windows) {
@@ -557,7 +452,7 @@ static FakeWindow* ScrollBarOwner(HWND window, int bar)
 
 int WINAPI SetScrollPos(HWND window, int bar, int position, BOOL)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     FakeWindow* target = ScrollBarOwner(window, bar);
     if (!target) return 0;
     int previous = target->scrollPosition[bar];
@@ -569,14 +464,14 @@ int WINAPI SetScrollPos(HWND window, int bar, int position, BOOL)
 
 int WINAPI GetScrollPos(HWND window, int bar)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     FakeWindow* target = ScrollBarOwner(window, bar);
     return target ? target->scrollPosition[bar] : 0;
 }
 
 BOOL WINAPI SetScrollRange(HWND window, int bar, int minimum, int maximum, BOOL)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     FakeWindow* target = ScrollBarOwner(window, bar);
     if (!target || minimum > maximum) return FALSE;
     target->scrollMinimum[bar] = minimum;
@@ -589,7 +484,7 @@ BOOL WINAPI SetScrollRange(HWND window, int bar, int minimum, int maximum, BOOL)
 
 BOOL WINAPI GetScrollRange(HWND window, int bar, int* minimum, int* maximum)
 {
-    Hold hold(fakeLock);
+    Hold hold;
     FakeWindow* target = ScrollBarOwner(window, bar);
     if (!target || !minimum || !maximum) return FALSE;
     *minimum = target->scrollMinimum[bar];

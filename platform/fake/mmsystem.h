@@ -1,4 +1,5 @@
-// Stand-in for <mmsystem.h>: the waveform-audio names the program uses.
+// Stand-in for <mmsystem.h>: the waveform-audio names the program uses, with
+// the Win32 layouts and values; fakewaveout.cpp implements one device.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +9,7 @@ typedef FakeWaveOut* HWAVEOUT;
 typedef HWAVEOUT* LPHWAVEOUT;
 typedef UINT MMRESULT;
 
-#pragma pack(push, 1)
+#pragma pack(push, 1)   // 18 bytes, as the platform lays it out
 struct WAVEFORMATEX {
     WORD wFormatTag;
     WORD nChannels;
@@ -32,8 +33,6 @@ struct WAVEHDR {
 };
 typedef WAVEHDR* LPWAVEHDR;
 
-typedef void (CALLBACK* WAVEOUTPROC)(HWAVEOUT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR);
-
 #define WAVE_FORMAT_PCM       1
 #define WAVE_MAPPER           ((UINT)-1)
 #define CALLBACK_FUNCTION     0x00030000L
@@ -42,10 +41,13 @@ typedef void (CALLBACK* WAVEOUTPROC)(HWAVEOUT, UINT, DWORD_PTR, DWORD_PTR, DWORD
 #define WOM_DONE              0x3BD
 #define WHDR_DONE             0x00000001
 #define WHDR_PREPARED         0x00000002
+#define WHDR_BEGINLOOP        0x00000004
+#define WHDR_ENDLOOP          0x00000008
 #define WHDR_INQUEUE          0x00000010
 #define MMSYSERR_NOERROR      0
 #define MMSYSERR_ERROR        1
 #define MMSYSERR_BADDEVICEID  2
+#define MMSYSERR_NOTENABLED   3
 #define MMSYSERR_ALLOCATED    4
 #define MMSYSERR_INVALHANDLE  5
 #define MMSYSERR_NODRIVER     6

@@ -26,7 +26,8 @@ typedef char* LPSTR;
 typedef void* LPVOID;
 typedef void* HANDLE;
 typedef uintptr_t DWORD_PTR;
-typedef DWORD (*LPTHREAD_START_ROUTINE)(LPVOID);
+typedef size_t SIZE_T;
+typedef DWORD* LPDWORD;
 
 #define TRUE 1
 #define FALSE 0
@@ -62,6 +63,14 @@ struct POINT { LONG x; LONG y; };
 typedef RECT* LPRECT;
 
 typedef LRESULT (CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+typedef DWORD (WINAPI* LPTHREAD_START_ROUTINE)(LPVOID);
+
+struct SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;
+    BOOL bInheritHandle;
+};
+typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 
 struct WNDCLASSA {
     UINT style;
@@ -302,14 +311,18 @@ struct TEXTMETRICA {
 #define MB_ICONINFORMATION  0x00000040L
 #define IDOK                1
 
-// Threads, waits and files
+// Threads, waits, message queues, files, errors
 #define INFINITE                  0xFFFFFFFF
 #define WAIT_OBJECT_0             0
 #define WAIT_TIMEOUT              258
 #define WAIT_FAILED               0xFFFFFFFF
+#define MAXIMUM_WAIT_OBJECTS      64
 #define STILL_ACTIVE              259
+#define THREAD_PRIORITY_IDLE      (-15)
+#define THREAD_PRIORITY_LOWEST    (-2)
 #define THREAD_PRIORITY_NORMAL    0
 #define THREAD_PRIORITY_HIGHEST   2
+#define THREAD_PRIORITY_TIME_CRITICAL 15
 #define QS_POSTMESSAGE            0x0008
 #define QS_SENDMESSAGE            0x0040
 #define QS_ALLINPUT               0x04FF
@@ -317,21 +330,32 @@ struct TEXTMETRICA {
 #define PM_REMOVE                 0x0001
 #define PM_QS_SENDMESSAGE         (QS_SENDMESSAGE << 16)
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define ERROR_SUCCESS             0
+#define ERROR_FILE_NOT_FOUND      2
+#define ERROR_PATH_NOT_FOUND      3
+#define ERROR_ACCESS_DENIED       5
+#define ERROR_INVALID_HANDLE      6
+#define ERROR_NOT_ENOUGH_MEMORY   8
+#define ERROR_INVALID_PARAMETER   87
+#define ERROR_ALREADY_EXISTS      183
+#define ERROR_INVALID_WINDOW_HANDLE 1400
 
-HANDLE WINAPI CreateThread(LPVOID security, size_t stackSize, LPTHREAD_START_ROUTINE start, LPVOID parameter,
-                           DWORD flags, DWORD* threadId);
+HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
+                           LPVOID parameter, DWORD flags, LPDWORD threadId);
 HANDLE WINAPI GetCurrentThread();
 DWORD WINAPI GetCurrentThreadId();
 BOOL WINAPI SetThreadPriority(HANDLE thread, int priority);
-BOOL WINAPI GetExitCodeThread(HANDLE thread, DWORD* exitCode);
-BOOL WINAPI CloseHandle(HANDLE handle);
-void WINAPI Sleep(DWORD millis);
+BOOL WINAPI GetExitCodeThread(HANDLE thread, LPDWORD exitCode);
+BOOL WINAPI CloseHandle(HANDLE object);
+void WINAPI Sleep(DWORD milliseconds);
 DWORD WINAPI GetTickCount();
-DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD millis);
-DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD millis,
+DWORD WINAPI WaitForSingleObject(HANDLE object, DWORD milliseconds);
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD count, const HANDLE* handles, BOOL waitAll, DWORD milliseconds,
                                        DWORD wakeMask);
-BOOL WINAPI MoveFileExA(LPCSTR existing, LPCSTR newName, DWORD flags);
-BOOL WINAPI DeleteFileA(LPCSTR path);
+BOOL WINAPI MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags);
+BOOL WINAPI DeleteFileA(LPCSTR fileName);
+DWORD WINAPI GetLastError();
+void WINAPI SetLastError(DWORD errorCode);
 
 // Window classes and windows
 ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass);
@@ -365,7 +389,7 @@ LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void WINAPI PostQuitMessage(int exitCode);
 BOOL WINAPI GetMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax);
-BOOL WINAPI PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT flags);
+BOOL WINAPI PeekMessageA(MSG* message, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
 BOOL WINAPI TranslateMessage(const MSG* message);
 LRESULT WINAPI DispatchMessageA(const MSG* message);
 
