@@ -109,7 +109,7 @@ if driver waittext 21 " 0: 0: 1  //" 10000 >/dev/null && command -v import >/dev
 fi
 wait_idle 60 || echo "demo: still playing after a minute"
 driver command 3
-wait_exit "$playerPid" 10
+e2e_wait_exit "$playerPid" 10
 
 mapfile -t files < <(captures)
 pairs=() verdict=equal

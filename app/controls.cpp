@@ -43,12 +43,17 @@ void CreateControls(HWND mainWindow, HINSTANCE instance, const LayoutUnits& unit
     }
 }
 
+void ShowLayoutText(int controlSlot, int textSlot)
+{
+    char text[TextArenaSize];
+    CopyLayoutText(textSlot, text, TextArenaSize);
+    SendMessageA(ControlHandle(controlSlot), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
 void ShowIdleTexts()
 {
-    char idleText[TextArenaSize];
-    CopyLayoutText(43, idleText, TextArenaSize);
-    SendMessageA(ControlHandle(21), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(idleText));
-    SendMessageA(ControlHandle(23), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(idleText));
+    ShowLayoutText(21, 43);
+    ShowLayoutText(23, 43);
 }
 
 void RefreshCaptions()

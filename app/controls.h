@@ -19,6 +19,10 @@ void ForgetControls();
 // text, with the slot's style, placed in layout units, identifier = slot.
 void CreateControls(HWND mainWindow, HINSTANCE instance, const LayoutUnits& units);
 
+// A text of the layout into a control, copied first, so it is safe on the
+// playback thread while the window thread reloads the layout.
+void ShowLayoutText(int controlSlot, int textSlot);
+
 // Text slot 43 into control slots 21 and 23. Safe on the playback thread: the
 // text is copied before it is sent.
 void ShowIdleTexts();

@@ -74,7 +74,7 @@ awk -v tick=$((1000 / ticks)) -v w="$wallMs" -v main="$playerPid" '
 # ---- Exit while playing
 driver command 3
 start=$(date +%s%N)
-wait_exit $playerPid 10
+e2e_wait_exit $playerPid 10
 echo "Exit while playing: the process was gone $((($(date +%s%N) - start) / 1000000)) ms after the command (bound 2000 ms)"
 
 # ---- Stop, Pause, seek
@@ -85,4 +85,4 @@ start_player
 python3 "$bench/player_latency.py" --wine "$WINE" --driver "$driverExe" --captures cap --clip seek-decoded.wav \
     --idle-text "$idleText" --runs "$runs"
 driver close
-wait_exit $playerPid 10
+e2e_wait_exit $playerPid 10

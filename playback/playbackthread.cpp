@@ -31,14 +31,6 @@ static void SetButtonState(int slot, int state)
     SendMessageA(ControlHandle(slot), BM_SETSTATE, state, 0);
 }
 
-// A text of the layout, copied: the window thread may reload the layout meanwhile.
-static void ShowLayoutText(int controlSlot, int textSlot)
-{
-    char text[TextArenaSize];
-    CopyLayoutText(textSlot, text, sizeof text);
-    SendMessageA(ControlHandle(controlSlot), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
 void StartPlayback(HWND mainWindow)
 {
     if (playbackState.threadActive) {

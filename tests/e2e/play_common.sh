@@ -67,16 +67,6 @@ start_player()
     idleText=$(driver text 21)
 }
 
-# wait_exit PID SECONDS: the process's exit status, or 124 when it still runs.
-wait_exit()
-{
-    local i
-    for ((i = 0; i < $2 * 20; i++)); do
-        kill -0 "$1" 2>/dev/null || { wait "$1"; return; }
-        sleep 0.05
-    done
-    return 124
-}
 
 pushed() { [ $(($(driver state "$1") & 4)) != 0 ]; }   # BM_GETSTATE: BST_PUSHED
 

@@ -53,14 +53,14 @@ compare exact mono-decoded.wav "${files[1]:-cap/out.raw.0001}" || fail "the seco
 
 # ---- Exit writes PELORIX.ini; a restart reads it back; closing the window writes it again
 driver command 3 || fail "cannot post the exit command"
-wait_exit $playerPid 10 || fail "PELORIX.exe ended with status $? after the exit command (124: still running)"
+e2e_wait_exit $playerPid 10 || fail "PELORIX.exe ended with status $? after the exit command (124: still running)"
 cmp -s app/PELORIX.ini expected.ini ||
     { fail "PELORIX.ini after Exit differs (< wanted, > written):"; diff expected.ini app/PELORIX.ini | cat -A | head -20; }
 start_player
 expect_rows restart
 [ "$(driver lbcursel 35)" = 0 ] || fail "after a restart the selection is on row $(driver lbcursel 35), wanted 0"
 driver close || fail "cannot post WM_CLOSE"
-wait_exit $playerPid 10 || fail "PELORIX.exe ended with status $? after WM_CLOSE (124: still running)"
+e2e_wait_exit $playerPid 10 || fail "PELORIX.exe ended with status $? after WM_CLOSE (124: still running)"
 cmp -s app/PELORIX.ini expected.ini || fail "PELORIX.ini after closing the window differs"
 
 [ $failures = 0 ] && echo "PELORIX.exe under Wine: the Playlist played bit for bit; PELORIX.ini written and read back"

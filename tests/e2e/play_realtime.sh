@@ -87,7 +87,7 @@ exit)
     wait_capture cap/out.raw $byteRate 5 || fail "the capture does not grow"
     driver command 3 || fail "cannot post the exit command"
     start=$(date +%s%N)
-    wait_exit $playerPid 5 || fail "PELORIX.exe ended with status $? after Exit while playing (124: still running after 5 s)"
+    e2e_wait_exit $playerPid 5 || fail "PELORIX.exe ended with status $? after Exit while playing (124: still running after 5 s)"
     e2e_note "the process ended $((($(date +%s%N) - start) / 1000000)) ms after the exit command was posted"
     clips=$(e2e_winpath "$PWD/clips")
     settings_text 10 0 0 0 0 "$clips\\" "$clips\\stereo.wav" | cmp -s - app/PELORIX.ini ||

@@ -39,15 +39,6 @@ shoot() {
         fail "screenshot $1 failed"
 }
 
-# wait_exit PID SECONDS: the process's exit status, or 124 when it still runs.
-wait_exit() {
-    local i
-    for ((i = 0; i < $2 * 10; i++)); do
-        kill -0 "$1" 2>/dev/null || { wait "$1"; return; }
-        sleep 0.1
-    done
-    return 124
-}
 
 # ---- the folder: the exe and the layout files the build placed beside it
 shipped=$(dirname "$player")
@@ -164,7 +155,7 @@ done
 # ---- closing
 driver close || fail "cannot post WM_CLOSE"
 driver gone 10000 || fail "the window is still there 10 s after WM_CLOSE"
-wait_exit $playerPid 20 || fail "PELORIX.exe ended with status $? after WM_CLOSE (124: still running)"
+e2e_wait_exit $playerPid 20 || fail "PELORIX.exe ended with status $? after WM_CLOSE (124: still running)"
 
 # ---- the exe alone: no layout file
 mkdir alone
@@ -180,7 +171,7 @@ if driver msgbox 30000 >msgbox.txt; then
 else
     fail "no message box for the missing layout file"
 fi
-wait_exit $alonePid 20 || fail "PELORIX.exe without a layout ended with status $? (124: still running)"
+e2e_wait_exit $alonePid 20 || fail "PELORIX.exe without a layout ended with status $? (124: still running)"
 [ "$(ls -A alone)" = PELORIX.exe ] || fail "without a layout the player left files: $(ls -A alone | tr '\n' ' ')"
 
 if [ $failures = 0 ]; then

@@ -126,6 +126,31 @@ e2e_begin()
     cd "$E2E_DIR" || e2e_fail "cannot enter $E2E_DIR"
 }
 
+# e2e_await PID LOG WHAT CHECK...: polls CHECK for up to 10 s; fails, showing
+# LOG, when the process PID ends first or the time runs out.
+e2e_await()
+{
+    local pid=$1 log=$2 what=$3 i
+    shift 3
+    for i in $(seq 200); do
+        "$@" && return 0
+        kill -0 "$pid" 2>/dev/null || { cat "$log"; e2e_fail "$what: the process ended"; }
+        sleep 0.05
+    done
+    e2e_fail "$what within 10 s"
+}
+
+# e2e_wait_exit PID SECONDS: the process's exit status, or 124 when it still runs.
+e2e_wait_exit()
+{
+    local i
+    for ((i = 0; i < $2 * 20; i++)); do
+        kill -0 "$1" 2>/dev/null || { wait "$1"; return; }
+        sleep 0.05
+    done
+    return 124
+}
+
 e2e_require_xvfb()
 {
     command -v Xvfb >/dev/null || e2e_skip "Xvfb is not installed (apt-get install xvfb)"
@@ -139,13 +164,7 @@ e2e_start_display()
     local numberFile=$E2E_DIR/xvfb.display
     Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8>"$numberFile" 2>"$E2E_DIR/xvfb.log" 9>&- &
     E2E_XVFB_PID=$!
-    local i
-    for i in $(seq 200); do
-        [ -s "$numberFile" ] && break
-        kill -0 "$E2E_XVFB_PID" 2>/dev/null || { cat "$E2E_DIR/xvfb.log"; e2e_fail "Xvfb did not start"; }
-        sleep 0.05
-    done
-    [ -s "$numberFile" ] || e2e_fail "Xvfb gave no display number within 10 s"
+    e2e_await "$E2E_XVFB_PID" "$E2E_DIR/xvfb.log" "Xvfb gave no display number" test -s "$numberFile"
     export DISPLAY=:$(head -n 1 "$numberFile")
     e2e_note "Xvfb on $DISPLAY"
 }
@@ -188,13 +207,7 @@ e2e_audio_realtime()
     pulseaudio -n -F "$E2E_PULSE_DIR/default.pa" --daemonize=no --exit-idle-time=-1 --realtime=no \
         --high-priority=no --enable-memfd=no --log-target="file:$E2E_DIR/pulse.log" >/dev/null 2>&1 9>&- &
     E2E_PULSE_PID=$!
-    local i
-    for i in $(seq 200); do
-        [ -S "$socket" ] && break
-        kill -0 "$E2E_PULSE_PID" 2>/dev/null || { cat "$E2E_DIR/pulse.log"; e2e_fail "PulseAudio did not start"; }
-        sleep 0.05
-    done
-    [ -S "$socket" ] || e2e_fail "PulseAudio made no socket within 10 s"
+    e2e_await "$E2E_PULSE_PID" "$E2E_DIR/pulse.log" "PulseAudio made no socket" test -S "$socket"
     e2e_asoundrc "$1" "pcm.capturesink { type pulse  server \"unix:$socket\" }"
 }
 
