@@ -98,4 +98,5 @@ LRESULT ControlProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam
 void ResetWindows();    // windows, classes, focus, creation settings
 void ResetMessages();   // posted queues and quit states of every thread
 void ResetThreads();    // priority and creation settings; threads run on
+void ResetFiles();     // the dialog's answers and calls, open searches, the first working folder
 void ResetWaveOut();    // the device closed without callbacks, captures and settings

@@ -60,6 +60,7 @@ void FakeReset()
     ResetMessages();
     ResetThreads();
     ResetWaveOut();
+    ResetFiles();
     {
         std::lock_guard<std::mutex> hold(boxLock);
         messageBoxCount = 0;

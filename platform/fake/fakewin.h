@@ -22,6 +22,7 @@
 
 #include <windows.h>
 #include <mmsystem.h>
+#include <commdlg.h>
 
 void FakeReset();   // forget windows, classes, queues, boxes, the device, the settings below
 
@@ -78,3 +79,25 @@ int FakeWaveOutResetCount();              // waveOutReset calls that succeeded
 UINT FakeWaveOutDeviceId();               // asked for by the last waveOutOpen
 WAVEFORMATEX FakeWaveOutFormat();         // given to the last successful open
 void FakeFailWaveOutOpen(MMRESULT code);  // opens fail with code until set back to 0
+
+// The open-file dialog takes the oldest queued answer: the path comes back
+// in lpstrFile with result 1, or NULL, a cancel: result 0 and no extended
+// error. With nothing queued it cancels. As on Windows, a record whose
+// lStructSize is neither sizeof(OPENFILENAMEA) nor the 4.0 size fails at once
+// with CDERR_STRUCTSIZE and takes no answer; an answer longer than nMaxFile
+// fails with FNERR_BUFFERTOOSMALL. Without OFN_NOCHANGEDIR a taken answer
+// moves the process into its folder, if it exists; FakeReset moves it back.
+void FakeQueueOpenFileAnswer(const char* path);
+struct FakeOpenFileCall {
+    OPENFILENAMEA record;      // as given
+    std::string filter;        // lpstrFilter's bytes through its closing double NUL
+    std::string initialFile;   // lpstrFile's text on entry
+};
+int FakeOpenFileCalls();                  // since the reset, refused ones included
+FakeOpenFileCall FakeLastOpenFileCall();  // zeroed before the first call
+
+// FindFirstFileA lists a real folder ('\\' reads as '/'): "." and ".." first,
+// then by name without case, as NTFS gives them; folders 0x10, files 0x20,
+// plus READONLY without the owner's write permission and HIDDEN for names
+// starting with a dot, as Wine gives them.
+int FakeFindHandlesOpen();                // searches not closed

@@ -338,6 +338,8 @@ struct TEXTMETRICA {
 #define ERROR_NOT_ENOUGH_MEMORY   8
 #define ERROR_INVALID_PARAMETER   87
 #define ERROR_ALREADY_EXISTS      183
+#define ERROR_NO_MORE_FILES       18
+#define ERROR_FILENAME_EXCED_RANGE 206
 #define ERROR_INVALID_WINDOW_HANDLE 1400
 
 HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stackSize, LPTHREAD_START_ROUTINE start,
@@ -406,6 +408,34 @@ BOOL WINAPI SetScrollRange(HWND window, int bar, int minimum, int maximum, BOOL 
 BOOL WINAPI GetScrollRange(HWND window, int bar, int* minimum, int* maximum);
 
 // Dialogs and files
+#define MAX_PATH 260
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
+#define FILE_ATTRIBUTE_READONLY  0x00000001
+#define FILE_ATTRIBUTE_HIDDEN    0x00000002
+#define FILE_ATTRIBUTE_SYSTEM    0x00000004
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_ARCHIVE   0x00000020
+#define FILE_ATTRIBUTE_NORMAL    0x00000080
+struct FILETIME {
+    DWORD dwLowDateTime;
+    DWORD dwHighDateTime;
+};
+struct WIN32_FIND_DATAA {
+    DWORD dwFileAttributes;
+    FILETIME ftCreationTime;
+    FILETIME ftLastAccessTime;
+    FILETIME ftLastWriteTime;
+    DWORD nFileSizeHigh;
+    DWORD nFileSizeLow;
+    DWORD dwReserved0;
+    DWORD dwReserved1;
+    CHAR cFileName[MAX_PATH];
+    CHAR cAlternateFileName[14];
+};
+typedef WIN32_FIND_DATAA* LPWIN32_FIND_DATAA;
+HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found);
+BOOL WINAPI FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA found);
+BOOL WINAPI FindClose(HANDLE search);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 DWORD WINAPI SearchPathA(LPCSTR path, LPCSTR fileName, LPCSTR extension, DWORD bufferLength,
                          LPSTR buffer, LPSTR* filePart);
