@@ -15,7 +15,6 @@
 
 static const int FormatNumber = 10;           // written; 10 to 19 are read
 static const int NumberLineSize = 200;        // lines 1 to 6
-static const int MaxEntryLength = PathSize - 2;   // a path, its line feed and the NUL fill a path buffer
 static const int PlaylistSlot = 35;
 static const char* const TemporarySuffix = ".new";
 

@@ -94,7 +94,7 @@ void Player::Start(const std::vector<std::string>& entries, int repeat, int adva
     control(21, "Pos", "0, 0x50000000, 0, 0, 500, 10");
     control(23, "File", "0, 0x50000000, 0, 0, 500, 10");
     control(35, "Playlist", "3, 0x50A00101, 0, 0, 500, 100");
-    control(36, "Scan", "3, 0x40A00002, 0, 0, 50, 10");
+    control(36, "Scan", ("3, " + std::string(scanListStyle) + ", 0, 0, 50, 10").c_str());
     text(42, "Cannot play");
     text(43, "Ready");
     text(44, "Unsupported");

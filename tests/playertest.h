@@ -29,6 +29,7 @@ class Player : public testing::Test {
 protected:
     std::filesystem::path folder;
     HWND window = nullptr;
+    const char* scanListStyle = "0x40A00002";   // hidden, sorted
 
     void SetUp() override;
     void TearDown() override;   // ends any playback thread first

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -368,4 +369,89 @@ TEST(FakeFiles, MoveAndDelete)
     EXPECT_FALSE(DeleteFileA(target.c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     ASSERT_EQ(system(("rm -rf " + folder).c_str()), 0);
+}
+
+// A listing in NTFS order with the attributes Windows gives, the wildcard
+// rules, the three ways a search fails, and no handle left open.
+TEST(FakeFiles, FindsAsWindowsDoes)
+{
+    std::string folder = "/tmp/pelorix-fakefind-" + std::to_string(getpid());
+    ASSERT_EQ(system(("rm -rf " + folder + " && mkdir -p " + folder + "/Sub " + folder + "/.hid && cd " + folder +
+                      " && touch b.PXA a.pxa _x.pxa noext .dot && chmod 444 a.pxa").c_str()), 0);
+    struct Row {
+        std::string pattern;
+        const char* listing;   // name:attributes, in order; or the error code
+    };
+    const Row rows[] = {
+        {"/*.*", ".:16 ..:16 .dot:34 .hid:18 a.pxa:33 b.PXA:32 noext:32 Sub:16 _x.pxa:32"},
+        {"\\*.pxa", "a.pxa:33 b.PXA:32 _x.pxa:32"},
+        {"/?.p*", "a.pxa:33 b.PXA:32"},
+        {"/noext.*", "noext:32"},
+        {"/SUB", "Sub:16"},
+        {"/none.*", "2"},
+        {"/gone/*.*", "3"},
+        {"/" + std::string(260, 'x'), "206"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.pattern);
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + row.pattern).c_str(), &found);
+        std::string listing;
+        if (search == INVALID_HANDLE_VALUE) {
+            listing = std::to_string(GetLastError());
+        } else {
+            do listing += (listing.empty() ? "" : " ") + std::string(found.cFileName) + ":" +
+                          std::to_string(found.dwFileAttributes);
+            while (FindNextFileA(search, &found));
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
+            EXPECT_TRUE(FindClose(search));
+            EXPECT_FALSE(FindClose(search));
+        }
+        EXPECT_EQ(listing, row.listing);
+    }
+    EXPECT_EQ(FakeFindHandlesOpen(), 0);
+    ASSERT_EQ(system(("rm -rf " + folder).c_str()), 0);
+}
+
+// The dialog answers in queue order, refuses the 32-bit record size and a
+// buffer too small as Windows does, and leaves the process in the answer's
+// folder until the reset.
+TEST(FakeFiles, OpenFileDialog)
+{
+    FakeReset();
+    std::string start = std::filesystem::current_path().string();
+    char file[16] = "*.*";
+    OPENFILENAMEA request = {};
+    request.lStructSize = 76;
+    request.lpstrFile = file;
+    request.nMaxFile = sizeof file;
+    FakeQueueOpenFileAnswer("/tmp/a.pxa");
+    FakeQueueOpenFileAnswer(nullptr);
+    FakeQueueOpenFileAnswer("/tmp/long-name.pxa");
+    struct Row {
+        DWORD size;
+        BOOL result;
+        DWORD error;
+        const char* file;
+    };
+    const Row rows[] = {
+        {76, FALSE, CDERR_STRUCTSIZE, "*.*"},
+        {sizeof(OPENFILENAMEA), TRUE, 0, "/tmp/a.pxa"},
+        {OPENFILENAME_SIZE_VERSION_400A, FALSE, 0, "/tmp/a.pxa"},   // the cancel
+        {sizeof(OPENFILENAMEA), FALSE, FNERR_BUFFERTOOSMALL, "\x13"},
+        {sizeof(OPENFILENAMEA), FALSE, 0, "\x13"},                  // nothing queued
+    };
+    for (const Row& row : rows) {
+        request.lStructSize = row.size;
+        EXPECT_EQ(GetOpenFileNameA(&request), row.result);
+        EXPECT_EQ(CommDlgExtendedError(), row.error);
+        EXPECT_STREQ(file, row.file);
+        if (row.result) {
+            EXPECT_EQ(std::filesystem::current_path().string(), "/tmp");
+        }
+    }
+    EXPECT_EQ(FakeOpenFileCalls(), 5);
+    EXPECT_EQ(FakeLastOpenFileCall().initialFile, "\x13");
+    FakeReset();
+    EXPECT_EQ(std::filesystem::current_path().string(), start);
 }

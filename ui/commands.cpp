@@ -11,11 +11,12 @@
 #include "playback/position.h"
 #include "ui/layout.h"
 #include "ui/options.h"
+#include "ui/playlist.h"
 
 enum {
     LanguageCommand = 0, PlayCommand = 1, StopCommand = 2, ExitCommand = 3, RepeatCommand = 4,
-    AdvanceCommand = 5, PreviousCommand = 10, PauseCommand = 15, NextCommand = 20,
-    ClearFirstCommand = 28, PlaylistNotification = 35,
+    AdvanceCommand = 5, PreviousCommand = 10, PauseCommand = 15, NextCommand = 20, AddAfterCommand = 25,
+    RemoveCommand = 26, ClearCommand = 27, ClearFirstCommand = 28, AddBeforeCommand = 29, PlaylistNotification = 35,
 };
 static const int PlaylistSlot = 35;
 
@@ -26,10 +27,9 @@ static void SwitchLanguage(HWND window)
 {
     languageNumber = languageNumber == INT_MAX ? 0 : languageNumber + 1;
     LoadLayout(window, layoutBasePath, languageNumber);   // on failure the quit message is posted
-    HWND playlist = ControlHandle(PlaylistSlot);
     int endMarker = playbackState.playlistCount;
-    SendMessageA(playlist, LB_DELETESTRING, endMarker, 0);
-    SendMessageA(playlist, LB_INSERTSTRING, endMarker, reinterpret_cast<LPARAM>(LayoutText(45)));
+    SendMessageA(ControlHandle(PlaylistSlot), LB_DELETESTRING, endMarker, 0);
+    InsertEndMarker(endMarker);
     RefreshCaptions();
     ShowIdleTexts();
 }
@@ -109,6 +109,10 @@ LRESULT HandleCommand(HWND window, WPARAM wParam)
     case 18: RequestSeek(3000); break;
     case 19: RequestSeek(15000); break;
     case NextCommand: Step(1); break;
+    case AddAfterCommand: AddFiles(window, false); break;
+    case RemoveCommand: RemoveEntry(); break;
+    case ClearCommand: ClearPlaylist(); break;
+    case AddBeforeCommand: AddFiles(window, true); break;
     case ClearFirstCommand: clearBeforeAddOption = CheckOf(ClearFirstCommand); break;
     case PlaylistNotification: PlaylistNotice(window, code); break;
     }

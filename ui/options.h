@@ -10,5 +10,9 @@ extern int languageNumber;             // layout variant in use; 0 is the base f
 extern int clearBeforeAddOption;       // check box of slot 28; nonzero is on
 extern char lastFolder[PathSize];      // the file dialog's last answer; "*.*" at first
 
+// The longest Playlist path: with its line feed and NUL it fills one path
+// buffer of the settings file's reader, so longer ones are never admitted.
+const int MaxEntryLength = PathSize - 2;
+
 // Language 0, the three options and playlistCount 0, lastFolder "*.*".
 void SetDefaultOptions();
