@@ -29,15 +29,7 @@ shots=$root/screenshots
 mkdir -p "$shots"
 canShoot=$(command -v import) || e2e_note "ImageMagick's import is missing: no screenshots"
 
-# shoot NAME: the main window as the screen shows it, into the build tree.
-shoot() {
-    [ -n "$canShoot" ] || return 0
-    local left top right bottom
-    read -r left top right bottom < <(driver rect main) || { fail "no window rectangle for $1"; return; }
-    sleep 0.3   # let the controls finish painting; nothing is asserted about it
-    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$shots/$1.png" ||
-        fail "screenshot $1 failed"
-}
+shoot() { [ -z "$canShoot" ] || e2e_shoot "$shots/$1.png" || fail "screenshot $1 failed"; }
 
 
 # ---- the folder: the exe and the layout files the build placed beside it

@@ -77,6 +77,16 @@ e2e_winpath()
     printf 'Z:%s' "$1" | tr / '\\'
 }
 
+# e2e_shoot FILE: the player's main window as the screen shows it (needs
+# $driverExe and ImageMagick's import).
+e2e_shoot()
+{
+    local left top right bottom
+    read -r left top right bottom < <(e2e_wine "$driverExe" rect main) || return 1
+    sleep 0.3   # let the controls finish painting; nothing is asserted about it
+    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$1"
+}
+
 # e2e_begin ROOT NAME: environment, lock and prefix; makes the test's own empty
 # folder E2E_DIR = ROOT/NAME and changes into it.
 e2e_begin()

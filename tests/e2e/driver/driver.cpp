@@ -36,6 +36,8 @@ static const char* const UsageText =
     "  metrics                  tmAveCharWidth tmHeight tmPitchAndFamily of the system font\n"
     "  msgbox MS                wait for a dialog box; print its caption and its text\n"
     "  dlgpress ID              press the dialog box's button ID\n"
+    "  dlgopen TEXT MS          type TEXT as the open-file dialog's file name and press Open\n"
+    "  lbsel ID I               LB_SETCURSEL I (follow with command ID 1 or 2 to notify)\n"
     "Texts are printed with C escapes: \\\\ \\n \\r \\t \\\" and \\xHH outside 0x20..0x7E.\n";
 
 const int PollMillis = 20;
@@ -409,6 +411,39 @@ static int PressDialogButton(int identifier)
     return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(identifier, BN_CLICKED), (LPARAM)button) ? 0 : 1;
 }
 
+// The file-name field is an Edit inside the ComboBox inside ComboBoxEx32 1148.
+// The dialog shows itself before it puts the initial name there (or empties
+// the field, for a folder), so the name is set until it has read back for a
+// few polls; then Open is posted as a press of Return would.
+static HWND FileNameField(HWND dialog)
+{
+    HWND field = dialog == nullptr ? nullptr : GetDlgItem(dialog, 1148);
+    HWND combo = field == nullptr ? nullptr : FindWindowExA(field, nullptr, "ComboBox", nullptr);
+    return combo == nullptr ? nullptr : FindWindowExA(combo, nullptr, "Edit", nullptr);
+}
+
+static int AnswerOpenDialog(const char* text, int millis)
+{
+    char shown[TextSize];
+    int steady = 0;
+    for (int waited = 0; waited <= millis; waited += PollMillis) {
+        HWND dialog = FindDialog(0);
+        HWND edit = FileNameField(dialog);
+        LRESULT done;
+        if (edit != nullptr && ReadText(edit, shown)) {
+            if (strcmp(shown, text) != 0) {
+                steady = 0;
+                if (!Send(edit, WM_SETTEXT, 0, (LPARAM)text, done)) return 1;
+            } else if (++steady == 3) {
+                return PostMessageA(dialog, WM_COMMAND, IDOK, 0) ? 0 : 1;
+            }
+        }
+        Sleep(PollMillis);
+    }
+    fputs("pelorix-driver: no open-file dialog took the name\n", stderr);
+    return 1;
+}
+
 int main(int argc, char** argv)
 {
     _setmode(_fileno(stdout), _O_BINARY);   // LF line ends, as the tests compare them
@@ -444,6 +479,8 @@ int main(int argc, char** argv)
     else if (strcmp(operation, "metrics") == 0 && operands == 0) result = PrintMetrics();
     else if (strcmp(operation, "msgbox") == 0 && operands == 1) result = PrintMessageBox(atoi(operand[0]));
     else if (strcmp(operation, "dlgpress") == 0 && operands == 1) result = PressDialogButton(atoi(operand[0]));
+    else if (strcmp(operation, "dlgopen") == 0 && operands == 2) result = AnswerOpenDialog(operand[0], atoi(operand[1]));
+    else if (strcmp(operation, "lbsel") == 0 && operands == 2) result = PrintResult(operand[0], LB_SETCURSEL, atoi(operand[1]));
     else return Usage();
     fflush(stdout);
     return result;
