@@ -68,6 +68,22 @@ start_player()
 }
 
 
+# playlist_rows: every row of the Playlist, the end marker last. A row the
+# driver could not read (a busy machine can time a send out) makes it try the
+# whole list once more, and then fail rather than print a list without it.
+playlist_rows()
+{
+    local attempt i count rows
+    for attempt in 1 2; do
+        [ $attempt = 1 ] || sleep 1
+        count=$(driver lbcount 35) || continue
+        rows=$(for ((i = 0; i < count; i++)); do driver lbtext 35 $i || exit 1; done) || continue
+        printf '%s\n' "$rows"
+        return 0
+    done
+    return 1
+}
+
 pushed() { [ $(($(driver state "$1") & 4)) != 0 ]; }   # BM_GETSTATE: BST_PUSHED
 
 # wait_idle SECONDS: the play button released and the idle text back.

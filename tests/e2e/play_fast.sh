@@ -26,7 +26,7 @@ settings_text 10 1 0 1 1 "$clips\\*.wav" "$clips\\stereo.wav" "$clips\\mono.wav"
 
 expect_rows() {   # LABEL: the Playlist, its end marker in language 1, the options as written
     local label=$1 rows want
-    rows=$(for ((i = 0; i < $(driver lbcount 35); i++)); do driver lbtext 35 $i; done)
+    rows=$(playlist_rows) || fail "$label: the Playlist cannot be read"
     want=$(printf '%s\n' "$clips\\stereo.wav" "$clips\\mono.wav" "$endMarker" | sed 's/\\/\\\\/g')
     [ "$rows" = "$want" ] || fail "$label: the Playlist holds
 $rows

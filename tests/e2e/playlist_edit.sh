@@ -30,13 +30,13 @@ clips=$(e2e_winpath "$PWD/clips")
 longFolder=$(e2e_winpath "$PWD/long")
 ansiCafe=$(printf 'Caf\xe9 n\xba 1')
 
-rows() { for ((i = 0; i < $(driver lbcount 35); i++)); do driver lbtext 35 $i; done; }
 # expect_rows LABEL NAME...: the Playlist holds these clips of the folder, then the end marker.
 expect_rows()
 {
     local label=$1 got want
     shift
-    got=$(rows | head -n -1)
+    got=$(playlist_rows) || fail "$label: the Playlist cannot be read"
+    got=$(head -n -1 <<<"$got")
     want=$(for name in "$@"; do printf '%s\n' "$name"; done | sed 's/\\/\\\\/g; s/\xe9/\\xE9/g; s/\xba/\\xBA/g')
     [ "$got" = "$want" ] || fail "$label: the Playlist holds
 $got

@@ -187,6 +187,7 @@ static int PrintListText(const char* id, int index)
     if (SendMessageTimeoutW(list, LB_GETTEXT, (WPARAM)index, (LPARAM)wide, SMTO_ABORTIFHUNG, SendTimeoutMillis,
                             &copied) == 0 ||
         (LRESULT)copied < 0 || copied >= (DWORD_PTR)TextSize) {
+        fprintf(stderr, "pelorix-driver: list box %s did not give string %d\n", id, index);
         return 1;
     }
     wide[copied] = 0;
