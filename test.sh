@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds both configurations (Windows .exe files with MinGW-w64, then
 # the native tools and tests) and runs every test with ctest, the Wine
-# end-to-end tests included.
+# end-to-end tests included; then the native tests once more, built with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
 set -eu
 cd "$(dirname "$0")"
 bash cmake/setup.sh
@@ -10,3 +11,6 @@ cmake --build --preset windows
 cmake --preset native >/dev/null
 cmake --build --preset native
 ctest --preset native -j2 "$@"
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize
+ctest --preset sanitize -j2 "$@"

@@ -17,7 +17,19 @@ struct FakeInstance { int unused; };
 struct FakeIcon { int unused; };
 
 std::recursive_mutex fakeLock;
-thread_local int holdDepth;
+static thread_local int holdDepth;
+
+Hold::Hold()
+{
+    fakeLock.lock();
+    holdDepth++;
+}
+
+Hold::~Hold()
+{
+    holdDepth--;
+    fakeLock.unlock();
+}
 
 void RequireNoHold()
 {
