@@ -2,7 +2,8 @@
 # Sets up, builds both configurations (Windows .exe files with MinGW-w64, then
 # the native tools and tests) and runs every test with ctest, the Wine
 # end-to-end tests included; then the native tests once more, built with
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer, and a minute of fuzzing for
+# each reader of outside files.
 set -eu
 cd "$(dirname "$0")"
 bash cmake/setup.sh
@@ -14,3 +15,6 @@ ctest --preset native -j2 "$@"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 ctest --preset sanitize -j2 "$@"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz
+ctest --preset fuzz -j2 "$@"

@@ -4,15 +4,20 @@
 set -eu
 packages=(cmake ninja-build g++ python3 libgtest-dev libbenchmark-dev
           g++-mingw-w64-x86-64-win32 wine wine64 xvfb xdotool x11-utils imagemagick
-          pulseaudio pulseaudio-utils libasound2-plugins procps)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" = 0 ] || sudo=sudo
+          pulseaudio pulseaudio-utils libasound2-plugins procps clang)
+sudo=""
+[ "$(id -u)" = 0 ] || sudo=sudo
+install_missing() {
+  local p missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
   echo "installing: ${missing[*]}"
-  $sudo apt-get update -qq
+  [ -n "${updated:-}" ] || { $sudo apt-get update -qq; updated=1; }
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+}
+install_missing "${packages[@]}"
+# libFuzzer comes apart from clang, in the runtime package of its version.
+runtime=libclang-rt-$(clang++ -dumpversion | cut -d. -f1)-dev
+if apt-cache show "$runtime" >/dev/null 2>&1; then install_missing "$runtime"; fi

@@ -1,6 +1,7 @@
 // The stand-in layer where it must behave as Windows does: sends between
 // threads (and the deadlock of a window thread that only waits), the message
-// queue, threads and waits, the waveform-audio device, and file moves.
+// queue, threads and waits, the waveform-audio device, file moves, the
+// find functions and the open-file dialog.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -371,87 +372,101 @@ TEST(FakeFiles, MoveAndDelete)
     ASSERT_EQ(system(("rm -rf " + folder).c_str()), 0);
 }
 
-// A listing in NTFS order with the attributes Windows gives, the wildcard
-// rules, the three ways a search fails, and no handle left open.
+// A listing in NTFS order with the attributes and sizes Windows gives, the
+// wildcard rules, relative and absolute patterns, the ways a search fails,
+// and no handle left open.
 TEST(FakeFiles, FindsAsWindowsDoes)
 {
+    FakeReset();
     std::string folder = "/tmp/pelorix-fakefind-" + std::to_string(getpid());
     ASSERT_EQ(system(("rm -rf " + folder + " && mkdir -p " + folder + "/Sub " + folder + "/.hid && cd " + folder +
-                      " && touch b.PXA a.pxa _x.pxa noext .dot && chmod 444 a.pxa").c_str()), 0);
-    struct Row {
-        std::string pattern;
-        const char* listing;   // name:attributes, in order; or the error code
-    };
+                      " && printf abc > b.PXA && touch a.pxa _x.pxa .dot && truncate -s 4294967299 noext"
+                      " && chmod 444 a.pxa").c_str()), 0);
+    ASSERT_EQ(chdir(folder.c_str()), 0);
+    struct Row { std::string pattern; const char* listing; };   // name:attributes[:size] in order, or the error
     const Row rows[] = {
-        {"/*.*", ".:16 ..:16 .dot:34 .hid:18 a.pxa:33 b.PXA:32 noext:32 Sub:16 _x.pxa:32"},
-        {"\\*.pxa", "a.pxa:33 b.PXA:32 _x.pxa:32"},
-        {"/?.p*", "a.pxa:33 b.PXA:32"},
-        {"/noext.*", "noext:32"},
-        {"/SUB", "Sub:16"},
-        {"/none.*", "2"},
-        {"/gone/*.*", "3"},
-        {"/" + std::string(260, 'x'), "206"},
+        {"*.*", ".:16 ..:16 .dot:34 .hid:18 a.pxa:33 b.PXA:32:3 noext:32:4294967299 Sub:16 _x.pxa:32"},
+        {folder + "\\*.pxa", "a.pxa:33 b.PXA:32:3 _x.pxa:32"},
+        {folder + "/?.p*", "a.pxa:33 b.PXA:32:3"},
+        {"noext.*", "noext:32:4294967299"},
+        {"A.PXA", "a.pxa:33"},
+        {folder + "/SUB", "Sub:16"},
+        {"none.*", "2"},
+        {"gone/*.*", "3"},
+        {std::string(MAX_PATH, 'x'), "206"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.pattern);
         WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((folder + row.pattern).c_str(), &found);
+        HANDLE search = FindFirstFileA(row.pattern.c_str(), &found);
         std::string listing;
         if (search == INVALID_HANDLE_VALUE) {
             listing = std::to_string(GetLastError());
         } else {
-            do listing += (listing.empty() ? "" : " ") + std::string(found.cFileName) + ":" +
-                          std::to_string(found.dwFileAttributes);
-            while (FindNextFileA(search, &found));
+            do {
+                uint64_t size = static_cast<uint64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
+                listing += (listing.empty() ? "" : " ") + std::string(found.cFileName) + ":" +
+                           std::to_string(found.dwFileAttributes) + (size ? ":" + std::to_string(size) : "");
+            } while (FindNextFileA(search, &found));
             EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_FILES));
             EXPECT_TRUE(FindClose(search));
-            EXPECT_FALSE(FindClose(search));
+            EXPECT_FALSE(FindClose(search) || FindNextFileA(search, &found));
+            EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
         }
         EXPECT_EQ(listing, row.listing);
     }
     EXPECT_EQ(FakeFindHandlesOpen(), 0);
+    WIN32_FIND_DATAA found;
+    EXPECT_NE(FindFirstFileA("*", &found), INVALID_HANDLE_VALUE);   // left open: the reset closes it
+    FakeReset();   // and goes back to the folder the tests started in
+    EXPECT_EQ(FakeFindHandlesOpen(), 0);
     ASSERT_EQ(system(("rm -rf " + folder).c_str()), 0);
 }
 
-// The dialog answers in queue order, refuses the 32-bit record size and a
-// buffer too small as Windows does, and leaves the process in the answer's
-// folder until the reset.
+// The dialog answers in queue order, refuses the 32-bit record size without
+// taking an answer, and a buffer too small, as Windows does; it records what
+// it was given and leaves the process in an existing answer folder until the
+// reset unless told not to.
 TEST(FakeFiles, OpenFileDialog)
 {
+    static_assert(sizeof(void*) != 8 || (sizeof(OPENFILENAMEA) == 152 && OPENFILENAME_SIZE_VERSION_400A == 136 &&
+                                         sizeof(WIN32_FIND_DATAA) == 320), "the Win64 layouts");
     FakeReset();
     std::string start = std::filesystem::current_path().string();
-    char file[16] = "*.*";
-    OPENFILENAMEA request = {};
-    request.lStructSize = 76;
-    request.lpstrFile = file;
-    request.nMaxFile = sizeof file;
-    FakeQueueOpenFileAnswer("/tmp/a.pxa");
-    FakeQueueOpenFileAnswer(nullptr);
-    FakeQueueOpenFileAnswer("/tmp/long-name.pxa");
-    struct Row {
-        DWORD size;
-        BOOL result;
-        DWORD error;
-        const char* file;
-    };
+    const char filter[] = "Tracks\0*.pxa\0\0not read";
+    char file[16] = "*.*", title[4] = "";
+    OPENFILENAMEA request = {0, nullptr, nullptr, filter, nullptr, 0, 0, file, sizeof file, title, sizeof title};
+    for (const char* answer : {"/tmp/a.pxa", "/b", "/no.such/x", "", "/tmp/long-name.pxa"})
+        FakeQueueOpenFileAnswer(*answer ? answer : nullptr);   // "": a cancel
+    struct Row { DWORD size, flags; BOOL result; DWORD error; const char* file; WORD offset, extension; };
     const Row rows[] = {
-        {76, FALSE, CDERR_STRUCTSIZE, "*.*"},
-        {sizeof(OPENFILENAMEA), TRUE, 0, "/tmp/a.pxa"},
-        {OPENFILENAME_SIZE_VERSION_400A, FALSE, 0, "/tmp/a.pxa"},   // the cancel
-        {sizeof(OPENFILENAMEA), FALSE, FNERR_BUFFERTOOSMALL, "\x13"},
-        {sizeof(OPENFILENAMEA), FALSE, 0, "\x13"},                  // nothing queued
+        {76, 0, FALSE, CDERR_STRUCTSIZE, "*.*", 0, 0},
+        {sizeof(OPENFILENAMEA), 0, TRUE, 0, "/tmp/a.pxa", 5, 7},
+        {OPENFILENAME_SIZE_VERSION_400A, OFN_NOCHANGEDIR, TRUE, 0, "/b", 1, 0},   // stays in /tmp
+        {sizeof(OPENFILENAMEA), 0, TRUE, 0, "/no.such/x", 9, 0},                  // a missing folder: stays
+        {sizeof(OPENFILENAMEA), 0, FALSE, 0, "/no.such/x", 9, 0},                 // the cancel
+        {sizeof(OPENFILENAMEA), 0, FALSE, FNERR_BUFFERTOOSMALL, "\x13", 9, 0},    // 19 bytes needed
+        {sizeof(OPENFILENAMEA), 0, FALSE, 0, "\x13", 9, 0},                       // nothing queued
     };
     for (const Row& row : rows) {
+        SCOPED_TRACE(row.file);
         request.lStructSize = row.size;
+        request.Flags = row.flags;
         EXPECT_EQ(GetOpenFileNameA(&request), row.result);
         EXPECT_EQ(CommDlgExtendedError(), row.error);
         EXPECT_STREQ(file, row.file);
-        if (row.result) {
-            EXPECT_EQ(std::filesystem::current_path().string(), "/tmp");
-        }
+        EXPECT_EQ(request.nFileOffset, row.offset);
+        EXPECT_EQ(request.nFileExtension, row.extension);
+        if (!row.result) continue;
+        EXPECT_EQ(std::string(title), std::string(row.file + row.offset).substr(0, 3));
+        EXPECT_EQ(std::filesystem::current_path().string(), "/tmp");
     }
-    EXPECT_EQ(FakeOpenFileCalls(), 5);
-    EXPECT_EQ(FakeLastOpenFileCall().initialFile, "\x13");
+    EXPECT_EQ(FakeOpenFileCalls(), 7);
+    FakeOpenFileCall last = FakeLastOpenFileCall();
+    EXPECT_EQ(last.filter, std::string("Tracks\0*.pxa\0\0", 14));
+    EXPECT_EQ(last.initialFile, "\x13");
+    EXPECT_EQ(last.record.lpstrFile, file);
     FakeReset();
     EXPECT_EQ(std::filesystem::current_path().string(), start);
+    EXPECT_EQ(FakeOpenFileCalls(), 0);
 }

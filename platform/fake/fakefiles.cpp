@@ -4,6 +4,7 @@
 #include "fakeinternal.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -87,7 +88,8 @@ BOOL WINAPI GetOpenFileNameA(LPOPENFILENAMEA request)
 {
     std::lock_guard<std::mutex> hold(filesLock);
     RememberStartDirectory();
-    FakeOpenFileCall call{*request, "", request->lpstrFile ? request->lpstrFile : ""};
+    FakeOpenFileCall call{*request, "", ""};
+    if (request->lpstrFile) call.initialFile.assign(request->lpstrFile, strnlen(request->lpstrFile, request->nMaxFile));
     for (const char* c = request->lpstrFilter; c && (c[0] || c[1]); c++) call.filter += *c;
     if (request->lpstrFilter) call.filter += std::string(2, '\0');
     dialogCalls.push_back(call);
@@ -171,14 +173,15 @@ static bool Entry(const std::string& folder, const std::string& name, WIN32_FIND
     return true;
 }
 
-// NTFS order: "." and ".." first, then by name compared without case.
+// NTFS order: "." and ".." first, then by name compared without case; names
+// equal but for case (Linux allows both) keep a fixed order.
 static bool Before(const WIN32_FIND_DATAA& a, const WIN32_FIND_DATAA& b)
 {
     auto rank = [](const char* name) { return strcmp(name, ".") == 0 ? 0 : strcmp(name, "..") == 0 ? 1 : 2; };
     if (rank(a.cFileName) != rank(b.cFileName)) return rank(a.cFileName) < rank(b.cFileName);
     for (const char *x = a.cFileName, *y = b.cFileName;; x++, y++) {
         int d = toupper(static_cast<unsigned char>(*x)) - toupper(static_cast<unsigned char>(*y));
-        if (d || !*x) return d < 0;
+        if (d || !*x) return d ? d < 0 : strcmp(a.cFileName, b.cFileName) < 0;
     }
 }
 
@@ -194,7 +197,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA found)
     std::string namePattern = whole.substr(name);
     DIR* listing = opendir(folder.c_str());
     if (!listing) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
+        SetLastError(errno == EACCES ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     auto search = std::make_unique<Search>();

@@ -96,8 +96,12 @@ struct FakeOpenFileCall {
 int FakeOpenFileCalls();                  // since the reset, refused ones included
 FakeOpenFileCall FakeLastOpenFileCall();  // zeroed before the first call
 
-// FindFirstFileA lists a real folder ('\\' reads as '/'): "." and ".." first,
-// then by name without case, as NTFS gives them; folders 0x10, files 0x20,
-// plus READONLY without the owner's write permission and HIDDEN for names
-// starting with a dot, as Wine gives them.
+// FindFirstFileA lists a real folder ('\\' reads as '/'; no folder: the
+// current one): "." and ".." first, then by name without case, as NTFS gives
+// them; folders 0x10, files 0x20, plus READONLY without the owner's write
+// permission and HIDDEN for names starting with a dot, as Wine gives them.
+// '*' and '?' match without case, a final ".*" also takes a name without a
+// dot, a name without wildcards finds that entry. It fails as Windows does:
+// ERROR_PATH_NOT_FOUND for a missing folder, ERROR_FILE_NOT_FOUND when
+// nothing matches, ERROR_FILENAME_EXCED_RANGE from MAX_PATH characters on.
 int FakeFindHandlesOpen();                // searches not closed
