@@ -435,7 +435,12 @@ TEST(FakeFiles, OpenFileDialog)
     std::string start = std::filesystem::current_path().string();
     const char filter[] = "Tracks\0*.pxa\0\0not read";
     char file[16] = "*.*", title[4] = "";
-    OPENFILENAMEA request = {0, nullptr, nullptr, filter, nullptr, 0, 0, file, sizeof file, title, sizeof title};
+    OPENFILENAMEA request = {};
+    request.lpstrFilter = filter;
+    request.lpstrFile = file;
+    request.nMaxFile = sizeof file;
+    request.lpstrFileTitle = title;
+    request.nMaxFileTitle = sizeof title;
     for (const char* answer : {"/tmp/a.pxa", "/b", "/no.such/x", "", "/tmp/long-name.pxa"})
         FakeQueueOpenFileAnswer(*answer ? answer : nullptr);   // "": a cancel
     struct Row { DWORD size, flags; BOOL result; DWORD error; const char* file; WORD offset, extension; };
