@@ -12,10 +12,10 @@
 #include "codec/streamformat.h"
 #include "playback/playbackstate.h"
 #include "ui/options.h"
+#include "ui/playlist.h"
 
 static const int FormatNumber = 10;           // written; 10 to 19 are read
 static const int NumberLineSize = 200;        // lines 1 to 6
-static const int PlaylistSlot = 35;
 static const char* const TemporarySuffix = ".new";
 
 static FILE* settingsFile;   // open for reading from ReadSettings to the entries' end

@@ -28,6 +28,17 @@ static std::string Rows()
     return rows;
 }
 
+class PlaylistEdit : public Player {
+protected:
+    // P.pxa, Q.pxa and R.pxa in the folder, frames long each; their paths.
+    std::vector<std::string> PQR(int frames)
+    {
+        std::vector<std::string> paths;
+        for (const char* name : {"P", "Q", "R"}) paths.push_back(MakeClip(std::string(name) + ".pxa", 500, 1, frames).path);
+        return paths;
+    }
+};
+
 static void Click(int row) { FakeClickListItem(ControlHandle(Playlist), row, false); }
 
 static void Answer(const fs::path& path, const char* tail = "")
@@ -43,7 +54,7 @@ static void CheckClearFirst(HWND window)
 
 // P, Q, R with Q selected and each entry current in turn: after the selection
 // or before it, the selected and the current entry stay the same entries.
-TEST_F(Player, AddPlacesEntriesAroundTheSelection)
+TEST_F(PlaylistEdit, AddPlacesEntriesAroundTheSelection)
 {
     struct Row {
         int identifier, entries, current;
@@ -62,8 +73,7 @@ TEST_F(Player, AddPlacesEntriesAroundTheSelection)
         fs::create_directories(folder / "media");
         MakeClip("media/a.pxa", 500, 1, 3, 1);
         MakeClip("media/b.pxa", 500, 1, 3, 2);
-        std::vector<std::string> entries;
-        for (const char* name : {"P", "Q", "R"}) entries.push_back(MakeClip(std::string(name) + ".pxa", 500, 1, 3).path);
+        std::vector<std::string> entries = PQR(3);
         entries.resize(row.entries);
         Start(entries);
         if (row.entries) {
@@ -82,7 +92,7 @@ TEST_F(Player, AddPlacesEntriesAroundTheSelection)
 
 // What a scan admits: stream files only, in the scan list's order, never
 // from a subfolder; a folder, a file, a pattern or nothing as the answer.
-TEST_F(Player, FolderScanAdmitsStreamFilesOnly)
+TEST_F(PlaylistEdit, FolderScanAdmitsStreamFilesOnly)
 {
     struct Row {
         const char* answer;   // under the folder
@@ -120,7 +130,7 @@ TEST_F(Player, FolderScanAdmitsStreamFilesOnly)
 }
 
 // Remove by where the selection stands against the playing entry.
-TEST_F(Player, RemoveKeepsTheCurrentEntry)
+TEST_F(PlaylistEdit, RemoveKeepsTheCurrentEntry)
 {
     struct Row {
         int entries, playing, selected;   // playing: row, or -1 when idle
@@ -140,8 +150,7 @@ TEST_F(Player, RemoveKeepsTheCurrentEntry)
     for (const Row& row : table) {
         SCOPED_TRACE(testing::Message() << "playing " << row.playing << " selected " << row.selected);
         if (&row != table) TearDown(), SetUp();
-        std::vector<std::string> entries;
-        for (const char* name : {"P", "Q", "R"}) entries.push_back(MakeClip(std::string(name) + ".pxa", 500, 1, 30).path);
+        std::vector<std::string> entries = PQR(30);
         entries.resize(row.entries);
         Start(entries);
         if (row.playing >= 0) {
@@ -171,13 +180,12 @@ TEST_F(Player, RemoveKeepsTheCurrentEntry)
 
 // Clear, and a confirmed dialog with the clear option, stop playback even
 // when nothing is admitted; a cancelled dialog changes nothing at all.
-TEST_F(Player, ClearAndTheClearOption)
+TEST_F(PlaylistEdit, ClearAndTheClearOption)
 {
     for (int command : {Clear, AddAfter, AddBefore}) {
         SCOPED_TRACE(command);
         if (command != Clear) TearDown(), SetUp();
-        std::vector<std::string> entries;
-        for (const char* name : {"P", "Q", "R"}) entries.push_back(MakeClip(std::string(name) + ".pxa", 500, 1, 30).path);
+        std::vector<std::string> entries = PQR(30);
         fs::create_directories(folder / "empty");
         Start(entries);
         Click(1);
@@ -202,7 +210,7 @@ TEST_F(Player, ClearAndTheClearOption)
 // The dialog is asked as a 64-bit program must ask it; answers that would not
 // fit a path buffer or the settings file are refused whole, and the folder the
 // dialog moves to leaves the program's own files where they are.
-TEST_F(Player, DialogRecordAndLongPaths)
+TEST_F(PlaylistEdit, DialogRecordAndLongPaths)
 {
     fs::create_directories(folder / "media");
     size_t base = (folder / "media/").string().size();

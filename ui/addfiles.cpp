@@ -15,7 +15,6 @@
 #include "ui/options.h"
 #include "ui/playlist.h"
 
-static const int PlaylistSlot = 35;
 static const int ScanSlot = 36;
 static const char AllFiles[] = "*.*";
 // One filter: the description "*.*" with an empty pattern, then the list's end.
@@ -124,12 +123,12 @@ void AddFiles(HWND window, bool before)
         int place = beforeMode ? selected : next;
         if (SendMessageA(playlist, LB_INSERTSTRING, place, reinterpret_cast<LPARAM>(candidate)) < 0) continue;
         playbackState.playlistCount++;
-        if (!beforeMode) next++;
         if (beforeMode) {
             if (playbackState.currentIndex >= selected) playbackState.currentIndex++;
             playbackState.selectedIndex = selected + 1;
-        } else if (selected < playbackState.currentIndex) {
-            playbackState.currentIndex++;
+        } else {
+            next++;
+            if (selected < playbackState.currentIndex) playbackState.currentIndex++;
         }
         SendMessageA(playlist, LB_SETCURSEL, playbackState.selectedIndex, 0);
     }

@@ -18,7 +18,6 @@ enum {
     AdvanceCommand = 5, PreviousCommand = 10, PauseCommand = 15, NextCommand = 20, AddAfterCommand = 25,
     RemoveCommand = 26, ClearCommand = 27, ClearFirstCommand = 28, AddBeforeCommand = 29, PlaylistNotification = 35,
 };
-static const int PlaylistSlot = 35;
 
 // Steps to the next language variant; after the last consecutive one the
 // loader falls back to the base file and language 0. The controls keep their

@@ -7,7 +7,6 @@
 #include "settings/settings.h"
 #include "ui/options.h"
 
-static const int PlaylistSlot = 35;
 
 void InsertEndMarker(int index)
 {

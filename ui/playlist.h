@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+const int PlaylistSlot = 35;   // the list box that holds the Playlist
+
 // Once, at the end of start-up, after the controls exist and the playback
 // flags are reset: the entries the settings file announced, the end marker at
 // index playlistCount, selectedIndex = currentIndex (0), the cursor on row 0,
