@@ -4,7 +4,8 @@
 set -eu
 packages=(cmake ninja-build g++ python3 libgtest-dev libbenchmark-dev
           g++-mingw-w64-x86-64-win32 wine wine64 xvfb xdotool x11-utils imagemagick
-          pulseaudio pulseaudio-utils libasound2-plugins procps clang)
+          pulseaudio pulseaudio-utils libasound2-plugins procps clang
+          nsis fonts-wine)
 sudo=""
 [ "$(id -u)" = 0 ] || sudo=sudo
 install_missing() {

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# The release bundle under Wine. The windows build's package target makes a ZIP
+# holding exactly the player, its layout files, the three tools, README and
+# LICENSE, and an NSIS installer that, run silently, puts the same files in
+# Program Files\PELORIX with a Start-menu shortcut that starts the player; its
+# uninstaller, run silently, takes the folder and the shortcut away again.
+# usage: package.sh WORKROOT WINDOWS_BUILD CMAKE
+set -u
+root=$1 windowsBuild=$2 cmake=$3
+. "$(dirname "$0")/wineenv.sh"
+
+e2e_require_windows_build "$windowsBuild"
+command -v makensis >/dev/null || e2e_skip "makensis is not installed (apt-get install nsis)"
+driverExe=$windowsBuild/tests/e2e/driver/pelorix-driver.exe
+e2e_require_product "$driverExe" pelorix-driver.exe
+e2e_find_wine
+e2e_require_xvfb
+e2e_begin "$root" package
+
+# Made here, holding the lock, so that it is never stale and no other test's
+# exes change under it.
+"$cmake" --build "$windowsBuild" --target package >build.log 2>&1 9>&- || { cat build.log; e2e_fail "the package target failed"; }
+name=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "\(.*\)")$/\1/p' "$windowsBuild/CPackConfig.cmake")
+[ -n "$name" ] || e2e_skip "the windows build has no package (no CPACK_PACKAGE_FILE_NAME in its CPackConfig.cmake)"
+[ -f "$windowsBuild/$name.exe" ] || e2e_skip "no installer $name.exe: makensis was missing when the windows build was configured"
+e2e_require_product "$windowsBuild/$name.zip" "the ZIP $name.zip"
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+driver() { e2e_wine "$driverExe" "$@"; }
+files() { (cd "$1" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' '); }
+
+# ---- the ZIP: one top folder with exactly these files
+mkdir zip && (cd zip && "$cmake" -E tar xf "$windowsBuild/$name.zip") || e2e_fail "cannot unpack $name.zip"
+wanted=$( (cd "$windowsBuild/app" && ls PELORIX.h PELORIX.h[0-9]*)
+    printf '%s\n' LICENSE PELORIX.exe README.md pelorix-decode.exe pelorix-encode.exe pelorix-layout.exe)
+wanted=$(LC_ALL=C sort <<<"$wanted" | tr '\n' ' ')
+[ "$(ls zip)" = "$name" ] || fail "the ZIP's top level holds '$(ls zip | tr '\n' ' ')', wanted '$name'"
+[ "$(files "zip/$name")" = "$wanted" ] || fail "the ZIP holds '$(files "zip/$name")', wanted '$wanted'"
+
+# ---- install silently: the ZIP's files and the uninstaller, and the shortcut
+e2e_start_display
+export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=d"   # no desktop entries for the shortcut
+installDir=$WINEPREFIX/drive_c/Program\ Files/PELORIX
+# A failed or killed run may have left an install; NSIS leaves the uninstaller's
+# copy (deleted at a reboot) and now and then its plug-in folder in Temp.
+e2e_wine reg delete 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\PELORIX' /f >/dev/null 2>&1
+find "$WINEPREFIX/drive_c" \( -path '*/Start Menu/Programs/PELORIX' -o -path '*/Temp/*ns*.tmp' \) -prune -exec rm -rf {} +
+rm -rf "$installDir"
+e2e_wine "$windowsBuild/$name.exe" /S >install.log 2>&1 || { status=$?; cat install.log; e2e_fail "the installer ended with status $status"; }
+diff -rq -x Uninstall.exe "zip/$name" "$installDir" || fail "the install folder differs from the ZIP"
+[ -f "$installDir/Uninstall.exe" ] || fail "no Uninstall.exe in the install folder"
+shortcut=$(find "$WINEPREFIX/drive_c" -path '*/Start Menu/Programs/PELORIX/PELORIX.lnk')
+[ -n "$shortcut" ] || e2e_fail "no Start-menu shortcut PELORIX\\PELORIX.lnk in the prefix"
+e2e_note "shortcut: ${shortcut#$WINEPREFIX/}"
+
+# ---- the shortcut starts the installed player, which writes PELORIX.ini beside itself on closing
+e2e_wine start /wait /unix "$shortcut" >player.log 2>&1 &
+startPid=$!
+driver wait PELORIX 30000 || { cat player.log; e2e_fail "no PELORIX window within 30 s of starting the shortcut"; }
+[ "$(driver text main)" = "PELORIX 2.2" ] || fail "window caption '$(driver text main)', wanted 'PELORIX 2.2'"
+driver close || fail "cannot post WM_CLOSE"
+driver gone 10000 || fail "the window is still there 10 s after WM_CLOSE"
+e2e_wait_exit $startPid 20 || fail "the player started from the shortcut ended with status $? (124: still running)"
+[ -f "$installDir/PELORIX.ini" ] || fail "the player left no PELORIX.ini in the install folder: not the installed copy?"
+
+# ---- uninstall: it copies itself to a temporary folder and returns at once
+e2e_wine "$installDir/Uninstall.exe" /S >uninstall.log 2>&1 || fail "the uninstaller ended with status $?"
+for ((i = 0; i < 300; i++)); do
+    [ -e "$installDir" ] || [ -e "$(dirname "$shortcut")" ] || break
+    sleep 0.1
+done
+[ ! -e "$installDir" ] || fail "the install folder is still there 30 s after uninstalling: $(files "$installDir")"
+[ ! -e "$(dirname "$shortcut")" ] || fail "the Start-menu folder is still there 30 s after uninstalling"
+
+[ $failures = 0 ] && echo "$name: ZIP, silent install, shortcut, player and silent uninstall as expected"
+exit $((failures > 0))
