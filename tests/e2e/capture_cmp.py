@@ -13,12 +13,18 @@ clip and every seek jumps by whole frames.
       which clip frames the capture holds, one run per line:
       FROM TO CLIP-FROM (capture frames FROM up to TO, exclusive, are the clip's
       frames from CLIP-FROM on; "silence" or "unknown" instead of CLIP-FROM)
+  capture_cmp.py soak LOG CAPTURE CLIP.wav... [--frames-per-buffer 25]
+      the captures CAPTURE, CAPTURE.0001, ... of a soak against its Playlist
+      (the decoded clips in order) and the command LOG of pelorix-driver soak
+      (number kind argument files size; see soak_check); status 0 when sound
   capture_cmp.py wav OUT.wav CLIP.wav CAPTURE [CLIP.wav CAPTURE ...]
       the captures one after the other in one WAV file at the highest rate
       among the clips, in stereo when any clip is; for listening only
 """
 import argparse
 import array
+import os
+import re
 import sys
 import wave
 
@@ -101,6 +107,135 @@ def runs(clip, capture):
             result.append([i, i + 1, j])
     return result
 
+SeekStep = 150      # every seek command moves by a multiple of 3 s
+KeyBytes = 16       # a frame is looked up by its first bytes, then the whole buffer compared
+Moving = {"stop", "next", "prev", "dbl", "exit"}   # commands that can end an opening or pick an entry
+
+
+def match(data, a, want, block):
+    """(end, insertions, whole) when the capture from a is the buffer want,
+    whole or cut short by a reset with only zeros after it, allowing runs of
+    zeros that Wine slipped in when its own queue ran dry (their sizes in
+    insertions); None otherwise."""
+    x, i, inserted = a, 0, []
+    while i < len(want):
+        n = min(len(want) - i, len(data) - x)
+        if data[x:x + n] == want[i:i + n]:
+            x, i = x + n, i + n
+            if i < len(want) and data.count(0, x) == len(data) - x:
+                return len(data), inserted, False
+            continue
+        d, hi = 0, n   # the first byte that differs, by halving
+        while hi - d > 1:
+            mid = (d + hi) // 2
+            d, hi = (mid, hi) if data[x:x + mid] == want[i:i + mid] else (d, mid)
+        d -= (x + d - a) % block   # back to the start of the sample frame
+        x, i = x + d, i + d
+        y = x
+        while y < len(data) and data[y] == 0:
+            y += 1
+        if y == len(data):
+            return y, inserted, False
+        z = y - x - (len(want[i:]) - len(want[i:].lstrip(b"\0")))
+        if z <= 0 or z % block:
+            return None
+        inserted.append(z)
+        x += z
+    return x, inserted, True
+
+
+def soak_check(log, capture, clips, fpb):
+    """Each device opening (capture file) must be whole buffers of one entry,
+    decoded frames s..s+fpb-1 (past the end: silence), give or take runs of
+    zeros that Wine slips in, the last buffer perhaps cut short. The first
+    buffer starts at frame 0 and each next one where the last ended, unless a
+    seek moved it: by a multiple of 3 s, or to frame 0 or the last frame.
+    An opening that ends other than with its last buffer, and one that does
+    not hold the entry after the one that played out (the first after the
+    last), needs a stop, next, previous, double-click or exit. Racing commands
+    make the exact buffer unknowable, so each such event only needs a command
+    of its kind not yet used up and sent before the capture got there: LOG's
+    marks say how far the capture was when each command was sent."""
+    for c in clips:
+        c.padded = c.pcm + bytes(-len(c.pcm) % c.frame_bytes + fpb * c.frame_bytes)
+    keys = {}
+    for e, c in enumerate(clips):
+        for j in range(c.frames):
+            keys.setdefault(c.padded[j * c.frame_bytes:j * c.frame_bytes + KeyBytes], []).append((e, j))
+    commands = {"seek": [], "moving": []}
+    for line in open(log):
+        _, kind, _, files, size = line.split()
+        if kind == "seek" or kind in Moving:
+            commands["seek" if kind == "seek" else "moving"].append((int(files) - 1, int(size)))
+    for marks in commands.values():
+        marks.sort()
+    used = {"seek": 0, "moving": 0}
+    problems, figures = [], dict(openings=0, empty=0, buffers=0, cut=0, jumps=0, followed=0, moved=0, silence=0.0,
+                                insertions=0, **{"longest insertion ms": 0.0})
+
+    def explain(group, where, what):
+        marks, i = commands[group], used[group]
+        if i < len(marks) and marks[i] <= where:
+            used[group] += 1
+        else:
+            problems.append(f"{what} at file {where[0]} byte {where[1]}: no {group} command sent before it is left")
+
+    nonzero = re.compile(rb"[^\0]")
+    names = [capture] + [f"{capture}.{k:04d}" for k in range(1, 100000)]
+    previous, natural = -1, True   # the entry before the first, as if it had played out
+    for k, name in enumerate(names):
+        if not os.path.exists(name):
+            break
+        data, pos, entry, expected, whole = read(name), 0, None, 0, False
+        figures["openings"] += 1
+        while (m := nonzero.search(data, pos)) is not None:
+            q, hit = m.start(), None
+            for a in range(max(pos, q - 256) & ~1, q + 1, 2):
+                for e, j in keys.get(data[a:a + KeyBytes], ()):
+                    c = clips[e]
+                    want = c.padded[j * c.frame_bytes:(j + fpb) * c.frame_bytes]
+                    matched = match(data, a, want, c.channels * 2) if entry in (None, e) else None
+                    # the whole buffer before a cut one, the expected one before a jump
+                    if matched and (hit is None or (matched[2], j == expected) > (hit[5], hit[2] == expected)):
+                        hit = (a, e, j) + matched
+                if hit:
+                    break
+            if hit is None:
+                problems.append(f"file {k} byte {q}: no whole buffer of {'any entry' if entry is None else f'entry {entry}'}")
+                break
+            a, e, j, end, inserted, whole = hit
+            c = clips[e]
+            figures["silence"] += c.seconds(a - pos + sum(inserted))
+            figures["insertions"] += len(inserted)
+            figures["longest insertion ms"] = max([figures["longest insertion ms"]] + [c.seconds(z) * 1000 for z in inserted])
+            if entry is None:
+                entry = e
+                if natural and e != (previous + 1) % len(clips):
+                    explain("moving", (k, 0), f"entry {e} after entry {previous} had played out")
+                figures["followed" if natural and e == (previous + 1) % len(clips) else "moved"] += 1
+            if j != expected:
+                if (j - expected) % SeekStep and j not in (0, c.frames - 1):
+                    problems.append(f"file {k} byte {a}: frame {j} after frame {expected - 1}, no seek goes there")
+                explain("seek", (k, a), f"a jump to frame {j}")
+                figures["jumps"] += 1
+            figures["buffers"] += 1
+            expected, pos = j + fpb, end
+            if not whole:
+                break
+        if entry is None:
+            figures["empty"] += 1
+        natural = entry is not None and whole and expected >= clips[entry].frames
+        if not natural:
+            figures["cut"] += 1
+            explain("moving", (k, len(data)), "an opening cut short")
+        previous = entry if entry is not None else previous
+    figures["seek commands"], figures["moving commands"] = len(commands["seek"]), len(commands["moving"])
+    print("soak: " + ", ".join(f"{key} {value:.2f}" if isinstance(value, float) else f"{key} {value}"
+                               for key, value in figures.items()))
+    for problem in problems[:20]:
+        print(problem)
+    return 1 if problems else 0
+
 
 def resample(pcm, channels, rate, out_channels, out_rate):
     """Linear interpolation; good enough to listen to."""
@@ -125,7 +260,7 @@ def resample(pcm, channels, rate, out_channels, out_rate):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("mode", choices=["exact", "map", "wav"])
+    parser.add_argument("mode", choices=["exact", "map", "wav", "soak"])
     parser.add_argument("files", nargs="+")
     parser.add_argument("--frames-per-buffer", type=int, default=25)
     args = parser.parse_args()
@@ -144,6 +279,10 @@ def main():
                 same = c.rate == rate and c.channels == channels
                 w.writeframes(capture if same else resample(capture, c.channels, c.rate, channels, rate))
         return 0
+    if args.mode == "soak":
+        if len(args.files) < 3:
+            parser.error("soak needs LOG, CAPTURE and the clips")
+        return soak_check(args.files[0], args.files[1], [Clip(p) for p in args.files[2:]], args.frames_per_buffer)
     if len(args.files) != 2:
         parser.error(f"{args.mode} needs CLIP.wav and CAPTURE")
     clip, capture = Clip(args.files[0]), read(args.files[1])

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <winternl.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -38,6 +39,10 @@ static const char* const UsageText =
     "  dlgpress ID              press the dialog box's button ID\n"
     "  dlgopen TEXT MS          type TEXT as the open-file dialog's file name and press Open\n"
     "  lbsel ID I               LB_SETCURSEL I (follow with command ID 1 or 2 to notify)\n"
+    "  usage                    the player's handle count, working set and private bytes (KB)\n"
+    "  soak SEED COUNT MS CAPTURE  COUNT random commands, each after a gap of 0..MS ms; a line\n"
+    "                           each: number, kind, argument, capture files so far and the\n"
+    "                           last one's size, taken before sending (CAPTURE: the first file)\n"
     "Texts are printed with C escapes: \\\\ \\n \\r \\t \\\" and \\xHH outside 0x20..0x7E.\n";
 
 const int PollMillis = 20;
@@ -249,14 +254,15 @@ struct ProcessEntry {
     UNICODE_STRING imageName;
     LONG basePriority;
     HANDLE uniqueProcessId;
+    HANDLE inheritedFromUniqueProcessId;
+    ULONG handleCount;
 };
 
-// From the system's process list: Wine 8's GetProcessTimes on another
-// process's handle returns the caller's own times.
-static int PrintProcessTimes()
+// The player's entry in the system's process list, or null.
+static const ProcessEntry* PlayerEntry()
 {
     DWORD process;
-    if (!PlayerProcess(process)) return 1;
+    if (!PlayerProcess(process)) return nullptr;
     typedef LONG(WINAPI * QueryFunction)(ULONG, PVOID, ULONG, PULONG);
     QueryFunction query =
         (QueryFunction)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
@@ -265,20 +271,26 @@ static int PrintProcessTimes()
     ULONG length = 0;
     if (query == nullptr || query(SystemProcessInformation, list, sizeof list, &length) != 0) {
         fputs("pelorix-driver: no process list\n", stderr);
-        return 1;
+        return nullptr;
     }
     for (const char* at = (const char*)list;; ) {
         const ProcessEntry& entry = *(const ProcessEntry*)at;
-        if ((DWORD)(DWORD_PTR)entry.uniqueProcessId == process) {
-            printf("%llu %llu\n", (ULONGLONG)entry.userTime.QuadPart / 10000,
-                   (ULONGLONG)entry.kernelTime.QuadPart / 10000);
-            return 0;
-        }
+        if ((DWORD)(DWORD_PTR)entry.uniqueProcessId == process) return &entry;
         if (entry.nextEntryOffset == 0) break;
         at += entry.nextEntryOffset;
     }
     fputs("pelorix-driver: the player is not in the process list\n", stderr);
-    return 1;
+    return nullptr;
+}
+
+// From the process list: Wine 8's GetProcessTimes on another process's
+// handle returns the caller's own times.
+static int PrintProcessTimes()
+{
+    const ProcessEntry* entry = PlayerEntry();
+    if (entry == nullptr) return 1;
+    printf("%llu %llu\n", (ULONGLONG)entry->userTime.QuadPart / 10000, (ULONGLONG)entry->kernelTime.QuadPart / 10000);
+    return 0;
 }
 
 static int PrintRect(const char* id)
@@ -445,6 +457,100 @@ static int AnswerOpenDialog(const char* text, int millis)
     return 1;
 }
 
+// Wine 8's GetProcessHandleCount on another process gives 0, and so does its
+// PrivateUsage; the process list has the handle count then. The working set
+// is the process's resident size there.
+static int PrintUsage()
+{
+    const ProcessEntry* entry = PlayerEntry();
+    if (entry == nullptr) return 1;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
+                                 (DWORD)(DWORD_PTR)entry->uniqueProcessId);
+    PROCESS_MEMORY_COUNTERS_EX memory = {};
+    memory.cb = sizeof memory;
+    DWORD handles = 0;
+    BOOL measured = process != nullptr && GetProcessMemoryInfo(process, (PROCESS_MEMORY_COUNTERS*)&memory, sizeof memory);
+    if (process == nullptr || !GetProcessHandleCount(process, &handles) || handles == 0) handles = entry->handleCount;
+    if (process != nullptr) CloseHandle(process);
+    if (!measured) {
+        fprintf(stderr, "pelorix-driver: no memory figures (error %lu)\n", (unsigned long)GetLastError());
+        return 1;
+    }
+    printf("%lu %llu %llu\n", (unsigned long)handles, (unsigned long long)memory.WorkingSetSize / 1024,
+           (unsigned long long)memory.PrivateUsage / 1024);
+    return 0;
+}
+
+// The soak's commands: kind, control identifier, frames a seek moves, share
+// in 100. "dbl" picks a random Playlist row, the end marker included.
+struct SoakCommand {
+    const char* kind;
+    int identifier;
+    int frames;
+    int weight;
+};
+static const SoakCommand SoakCommands[] = {
+    {"seek", 11, -15000, 5}, {"seek", 12, -3000, 5}, {"seek", 13, -750, 7}, {"seek", 14, -150, 8},
+    {"seek", 16, 150, 8}, {"seek", 17, 750, 7}, {"seek", 18, 3000, 5}, {"seek", 19, 15000, 5},
+    {"pause", 15, 0, 10}, {"play", 1, 0, 16}, {"stop", 2, 0, 4}, {"next", 20, 0, 6}, {"prev", 10, 0, 4},
+    {"dbl", 35, 0, 6}, {"lang", 0, 0, 4},
+};
+
+static unsigned long long soakState;
+static unsigned SoakRandom(unsigned bound)   // xorshift64*: the same sequence on every platform
+{
+    soakState ^= soakState >> 12;
+    soakState ^= soakState << 25;
+    soakState ^= soakState >> 27;
+    return (unsigned)((soakState * 2685821657736338717ull) >> 33) % bound;
+}
+
+// Capture files so far (CAPTURE, CAPTURE.0001, ...) and the size of the last;
+// counted on from the last call, as files only come.
+static void CaptureMark(const char* capture, int& files, long long& size)
+{
+    char name[MAX_PATH];
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    for (;; files++) {
+        if (files == 0) snprintf(name, sizeof name, "%s", capture);
+        else snprintf(name, sizeof name, "%s.%04d", capture, files);
+        if (!GetFileAttributesExA(name, GetFileExInfoStandard, &data)) break;
+        size = (long long)data.nFileSizeHigh << 32 | data.nFileSizeLow;
+    }
+}
+
+static int Soak(unsigned seed, int count, int maxGapMillis, const char* capture)
+{
+    soakState = 0x9E3779B97F4A7C15ull ^ seed;
+    int files = 0;
+    long long size = 0;
+    for (int i = 0; i < count; i++) {
+        // Mostly short gaps, where commands race each other and the playback
+        // thread, and now and then a long one, where an entry can play out.
+        unsigned gap = SoakRandom(maxGapMillis + 1);
+        Sleep((DWORD)((unsigned long long)gap * gap / (maxGapMillis > 0 ? maxGapMillis : 1)));
+        unsigned pick = SoakRandom(100);
+        const SoakCommand* command = SoakCommands;
+        while (pick >= (unsigned)command->weight) pick -= command++->weight;
+        HWND list = FindControl("35");
+        LRESULT rows = 0, done;
+        if (list == nullptr || !Send(list, LB_GETCOUNT, 0, 0, rows)) return 1;
+        int argument = command->identifier == 35 ? (int)SoakRandom(rows > 0 ? (unsigned)rows : 1)
+                                                 : command->frames;
+        CaptureMark(capture, files, size);
+        printf("%d %s %d %d %lld\n", i, command->kind, argument, files, files > 0 ? size : 0);
+        fflush(stdout);
+        if (command->identifier == 35 && !Send(list, LB_SETCURSEL, argument, 0, done)) return 1;
+        char id[16];
+        snprintf(id, sizeof id, "%d", command->identifier);
+        if (Command(id, command->identifier == 35 ? LBN_DBLCLK : BN_CLICKED, true) != 0) {
+            fprintf(stderr, "pelorix-driver: command %d (%s) was not handled\n", i, command->kind);
+            return 1;
+        }
+    }
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     _setmode(_fileno(stdout), _O_BINARY);   // LF line ends, as the tests compare them
@@ -482,6 +588,9 @@ int main(int argc, char** argv)
     else if (strcmp(operation, "dlgpress") == 0 && operands == 1) result = PressDialogButton(atoi(operand[0]));
     else if (strcmp(operation, "dlgopen") == 0 && operands == 2) result = AnswerOpenDialog(operand[0], atoi(operand[1]));
     else if (strcmp(operation, "lbsel") == 0 && operands == 2) result = PrintResult(operand[0], LB_SETCURSEL, atoi(operand[1]));
+    else if (strcmp(operation, "usage") == 0 && operands == 0) result = PrintUsage();
+    else if (strcmp(operation, "soak") == 0 && operands == 4)
+        result = Soak((unsigned)strtoul(operand[0], nullptr, 10), atoi(operand[1]), atoi(operand[2]), operand[3]);
     else return Usage();
     fflush(stdout);
     return result;
