@@ -76,6 +76,7 @@ if [ -z "$headless" ]; then
     # The desktop's own Wine set-up: its window manager and its sound.
     export WINEPREFIX=$demo/desktop-prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     [ -d "$WINEPREFIX" ] || "$WINE" wineboot -i >/dev/null 2>&1
+    [ ! -f /usr/share/wine/fonts/marlett.ttf ] || cp -u /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     cd "$demo"
     start_player "$demo"
     driver send 1
