@@ -1,184 +1,107 @@
 #!/usr/bin/env python3
-"""Writes the decoder's test vectors: NAME.wav (a stream file) beside NAME.pcm
-(the 16-bit little-endian PCM it must decode to, totalSamples x channels values).
-
-The streams are coded here by a deliberately plain coder of its own, written
-apart from the project's encoder: fixed k per frame, fixed predictor weights,
-verbatim where a residual does not fit. The expected PCM is the synthetic
-signal itself, so a vector checks the decoder against the signal, not against
-another run of the same code. Run from anywhere: python3 make_vectors.py
+"""The decoder's test vectors: NAME.wav (a stream file) beside NAME.pcm, the
+16-bit little-endian PCM it decodes to. A plain coder of its own, apart from
+the project's encoder (fixed k per frame, fixed weights, verbatim where a
+residual does not fit), so the PCM is the synthetic signal itself, not another
+run of the same code. Usage: python3 make_vectors.py [DIR]
 """
-import math
-import os
-import random
-import struct
-
-HERE = os.path.dirname(os.path.abspath(__file__))
+import math, os, random, struct, sys
 
 
 def wrap32(v):
-    v &= 0xFFFFFFFF
-    return v - (1 << 32) if v & 0x80000000 else v
+    return (v + (1 << 31)) % (1 << 32) - (1 << 31)
 
 
-def asr(v, n):
-    return v >> n  # Python's >> on negative ints rounds toward minus infinity
-
-
-class Bits:
-    def __init__(self):
-        self.bits = []
-
-    def put(self, value, count):
-        for i in range(count - 1, -1, -1):
-            self.bits.append((value >> i) & 1)
-
-    def residual(self, r, k):
-        """One ResidualCode word; None when r has no code."""
-        if k == 0 and r == 0:
-            self.put(1, 1)
-            return True
-        if k >= 1 and -(1 << k) <= r < (1 << k):
-            self.put(1, 1)
-            self.put(r & ((1 << (k + 1)) - 1), k + 1)
-            return True
-        for zeros, n in ((1, k), (2, k + 1), (3, k + 2)):
-            if (1 << n) <= abs(r) < (1 << (n + 1)):
-                self.put(1, zeros + 1)  # zeros 0 bits then a 1
-                if r > 0:
-                    self.put(1, 1)
-                    self.put(r - (1 << n), n)
-                else:
-                    self.put(0, 1)
-                    self.put(r + (1 << (n + 1)) - 1, n)
-                return True
-        if -65536 <= r <= 65535:
-            self.put(0, 4)
-            self.put(r & 0x1FFFF, 17)
-            return True
-        return None
-
-    def to_bytes(self):
-        bits = self.bits + [0] * (-len(self.bits) % 8)
-        return bytes(int("".join(map(str, bits[i:i + 8])), 2) for i in range(0, len(bits), 8))
-
-
-def predictions(values, channels, coder, slope, taps):
-    """Residuals of one frame's values under the coder; history restarts per frame."""
-    res = []
-    hist = [[0, 0, 0], [0, 0, 0]]
-    for i, x in enumerate(values):
-        h = hist[i & (channels - 1)]
-        if coder == 21:
-            p = wrap32(wrap32(asr(wrap32(h[0] - h[1]), 3) * slope) + h[0])
-        elif coder == 22:
-            p = asr(wrap32(h[0] * taps[0] + h[1] * taps[1] + h[2] * taps[2]), 8)
-        else:
-            p = h[0]
-        res.append(wrap32(x - p))
-        hist[i & (channels - 1)] = [x, h[0], h[1]]
-    return res
+def word(r, k):
+    """One residual code word as a string of bits; None when r has no code."""
+    if k == 0 and r == 0:
+        return "1"
+    if k >= 1 and -(1 << k) <= r < (1 << k):
+        return "1" + format(r & ((1 << (k + 1)) - 1), "0%db" % (k + 1))
+    for zeros, n in ((1, k), (2, k + 1), (3, k + 2)):
+        if (1 << n) <= abs(r) < (1 << (n + 1)):   # zeros 0 bits, a 1, the sign, n bits
+            m = r - (1 << n) if r > 0 else r + (1 << (n + 1)) - 1
+            return "0" * zeros + "1" + ("1" if r > 0 else "0") + (format(m, "0%db" % n) if n else "")
+    return "0000" + format(r & 0x1FFFF, "017b") if -65536 <= r <= 65535 else None
 
 
 def code_frame(values, channels, coder, k, escape, slope=8, taps=(512, -256, 0), verbatim=False):
-    res = predictions(values, channels, coder, slope, taps)
-    bits = Bits()
+    hist, bits = [[0, 0, 0], [0, 0, 0]], ""   # history restarts in every frame
     if coder == 21:
-        bits.put(slope, 4)
+        bits = format(slope, "04b")
     elif coder == 22:
-        bits.put(taps[0] + 128, 10)
-        bits.put(128 - taps[1], 10)
-        bits.put(taps[2] + 256, 10)
-    ok = not verbatim and all(bits.residual(r, k) for r in res)
-    if ok and len(bits.to_bytes()) + 2 <= 0xFFE:
-        body = bits.to_bytes()
-    else:
-        k = 15
-        body = b"".join(struct.pack("<h", v) for v in values)
+        bits = "".join(format(v, "010b") for v in (taps[0] + 128, 128 - taps[1], taps[2] + 256))
+    words = []
+    for i, x in enumerate(values):
+        h = hist[i & (channels - 1)]
+        if coder == 21:
+            p = wrap32(wrap32((wrap32(h[0] - h[1]) >> 3) * slope) + h[0])   # >> rounds toward minus infinity
+        elif coder == 22:
+            p = wrap32(h[0] * taps[0] + h[1] * taps[1] + h[2] * taps[2]) >> 8
+        else:
+            p = h[0]
+        words.append(word(wrap32(x - p), k))
+        hist[i & (channels - 1)] = [x, h[0], h[1]]
+    bits += "".join(w or "" for w in words)
+    body = bytes(int((bits + "0" * (-len(bits) % 8))[i:i + 8], 2) for i in range(0, len(bits), 8))
+    if verbatim or None in words or len(body) + 2 > 0xFFE:
+        k, body = 15, b"".join(struct.pack("<h", v) for v in values)
     if escape:
         return struct.pack("<HH", (k << 12) | 0xFFF, len(values)) + body
-    length = 2 + len(body)
-    assert length <= 0xFFE
-    return struct.pack("<H", (k << 12) | length) + body
+    assert 2 + len(body) <= 0xFFE
+    return struct.pack("<H", (k << 12) | (2 + len(body))) + body
 
 
-def header(channels, rate, coder, total, skip=b""):
+def stream(signal, channels, rate, coder, skip=b"", verbatim_every=0):
+    """signal: interleaved values. Frames of samplesPerFrame values; the last one escaped."""
     spf = rate * channels // 50
-    h = b"RIFF" + struct.pack("<I", 0) + b"WAVEfmt " + struct.pack("<IHHIIHHH", 26, 0x8A3A, channels, rate,
-                                                                   rate * channels * 2, channels * 2, 16, 8)
-    h += struct.pack("<ii", coder, 0) + b"fact" + struct.pack("<Ii", 4, total) + b"data" + struct.pack("<I", 0)
-    assert len(h) == 66 and spf > 0
-    return h + struct.pack("<H", len(skip)) + skip
-
-
-def stream(signal, channels, rate, coder, k=None, skip=b"", verbatim_every=0):
-    """signal: interleaved values. Frames of samplesPerFrame values; last one escaped."""
-    spf = rate * channels // 50
-    total = len(signal) // channels
-    frames = []
+    out = b"RIFF" + struct.pack("<I", 0) + b"WAVEfmt " + struct.pack(
+        "<IHHIIHHHii", 26, 0x8A3A, channels, rate, rate * channels * 2, channels * 2, 16, 8, coder, 0)
+    out += b"fact" + struct.pack("<Ii", 4, len(signal) // channels) + b"data" + struct.pack("<IH", 0, len(skip)) + skip
     starts = list(range(0, len(signal), spf)) or [0]
     for n, start in enumerate(starts):
         values = signal[start:start + spf]
-        last = n == len(starts) - 1
-        if k is None:
-            peak = max([abs(v) for v in values] + [1])
-            kk = min(14, max(0, peak.bit_length() - 3))
-        else:
-            kk = k
-        frames.append(code_frame(values, channels, coder, kk, last,
-                                 verbatim=verbatim_every and n % verbatim_every == 1))
-    return header(channels, rate, coder, total, skip) + b"".join(frames)
-
-
-def write(name, data, signal):
-    with open(os.path.join(HERE, name + ".wav"), "wb") as f:
-        f.write(data)
-    with open(os.path.join(HERE, name + ".pcm"), "wb") as f:
-        f.write(b"".join(struct.pack("<h", v) for v in signal))
-
-
-def clamp(v):
-    return max(-32768, min(32767, int(v)))
-
-
-def sine(rate, channels, seconds, freq, amp):
-    n = int(rate * seconds)
-    out = []
-    for i in range(n):
-        for c in range(channels):
-            out.append(clamp(amp * math.sin(2 * math.pi * freq * (c + 1) * i / rate)))
+        k = min(14, max(0, max([abs(v) for v in values] + [1]).bit_length() - 3))
+        out += code_frame(values, channels, coder, k, n == len(starts) - 1,
+                          verbatim=verbatim_every and n % verbatim_every == 1)
     return out
 
 
-def main():
-    rnd = random.Random(20261206)
-    write("silence-mono-44100-delta", stream([0] * 66150, 1, 44100, 0), [0] * 66150)
-    write("min-sample-mono-8000-delta", stream([-32768], 1, 8000, 0), [-32768])
-    sq = [32767 if (i // 40) % 2 else -32768 for i in range(2 * 4410) for _ in (0, 1)]
-    write("square-stereo-44100-slope", stream(sq, 2, 44100, 21), sq)
-    noise = [rnd.randint(-32768, 32767) for _ in range(2 * 5000)]
-    write("noise-stereo-22050-threetap", stream(noise, 2, 22050, 22), noise)
-    s = sine(11025, 2, 0.37, 441, 20000)
-    write("sine-stereo-11025-delta", stream(s, 2, 11025, 0), s)
-    s = sine(11025, 2, 0.37, 300, 30000)
-    write("sine-stereo-11025-threetap", stream(s, 2, 11025, 22), s)
-    s = sine(48000, 1, 0.5, 1000, 32767)
-    write("sine-mono-48000-slope-skip5", stream(s, 1, 48000, 21, skip=b"\x01\x02\x03\x04\x05"), s)
-    s = sine(44100, 2, 1.1, 220, 12000)
-    write("sine-stereo-44100-threetap-verbatim", stream(s, 2, 44100, 22, verbatim_every=3), s)
-    s = [rnd.randint(-300, 300) for _ in range(3000)]
-    write("noise-mono-8000-coder20", stream(s, 1, 8000, 20), s)
-    write("noise-mono-8000-coderminus1", stream(s, 1, 8000, -1), s)
-    write("empty-stereo-44100-slope", stream([], 2, 44100, 21), [])
+def sine(rate, channels, seconds, freq, amp):
+    return [max(-32768, min(32767, int(amp * math.sin(2 * math.pi * freq * (c + 1) * i / rate))))
+            for i in range(int(rate * seconds)) for c in range(channels)]
 
-    # Cut after its second frame: the player plays the missing frames as silence.
+
+def main():
+    here = sys.argv[1] if len(sys.argv) > 1 else os.path.dirname(os.path.abspath(__file__))
+    rnd = random.Random(20261206)
+    sq = [32767 if (i // 40) % 2 else -32768 for i in range(2 * 4410) for _ in (0, 1)]
+    noise = [rnd.randint(-32768, 32767) for _ in range(2 * 5000)]
+    small = [rnd.randint(-300, 300) for _ in range(3000)]
     s = sine(8000, 1, 0.1, 500, 8000)
     full = stream(s, 1, 8000, 0)
-    spf = 160
     cut = 68
     for _ in range(2):
         cut += struct.unpack_from("<H", full, cut)[0] & 0xFFF
-    write("truncated-mono-8000-delta", full[:cut], s[:2 * spf] + [0] * (len(s) - 2 * spf))
+    vectors = [  # name, signal, channels, rate, coder, options
+        ("silence-mono-44100-delta", [0] * 66150, 1, 44100, 0, {}),
+        ("min-sample-mono-8000-delta", [-32768], 1, 8000, 0, {}),
+        ("square-stereo-44100-slope", sq, 2, 44100, 21, {}),
+        ("noise-stereo-22050-threetap", noise, 2, 22050, 22, {}),
+        ("sine-stereo-11025-delta", sine(11025, 2, 0.37, 441, 20000), 2, 11025, 0, {}),
+        ("sine-stereo-11025-threetap", sine(11025, 2, 0.37, 300, 30000), 2, 11025, 22, {}),
+        ("sine-mono-48000-slope-skip5", sine(48000, 1, 0.5, 1000, 32767), 1, 48000, 21, {"skip": b"\1\2\3\4\5"}),
+        ("sine-stereo-44100-threetap-verbatim", sine(44100, 2, 1.1, 220, 12000), 2, 44100, 22, {"verbatim_every": 3}),
+        ("noise-mono-8000-coder20", small, 1, 8000, 20, {}),
+        ("noise-mono-8000-coderminus1", small, 1, 8000, -1, {}),
+        ("empty-stereo-44100-slope", [], 2, 44100, 21, {}),
+    ]
+    vectors = [(name, stream(signal, ch, rate, coder, **options), signal) for name, signal, ch, rate, coder, options in vectors]
+    # cut after its second frame: the player plays the missing frames as silence
+    vectors.append(("truncated-mono-8000-delta", full[:cut], s[:320] + [0] * (len(s) - 320)))
+    for name, data, pcm in vectors:
+        open(os.path.join(here, name + ".wav"), "wb").write(data)
+        open(os.path.join(here, name + ".pcm"), "wb").write(b"".join(struct.pack("<h", v) for v in pcm))
 
 
 if __name__ == "__main__":
