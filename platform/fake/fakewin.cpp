@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -49,6 +50,8 @@ static HWND messageBoxOwner;
 static TEXTMETRICA textMetrics;
 static int contextsHeld;
 static std::string executablePath;
+static std::mutex lockedLock;     // guards lockedFiles: paths a test holds open without sharing
+static std::set<std::string>& lockedFiles = *new std::set<std::string>;
 
 static FakeDeviceContext screenContext;
 static FakeInstance programInstance;
@@ -85,6 +88,8 @@ void FakeReset()
     SetDefaultMetrics();
     contextsHeld = 0;
     executablePath.clear();
+    std::lock_guard<std::mutex> holdLocked(lockedLock);
+    lockedFiles.clear();
 }
 
 int FakeMessageBoxCount() { std::lock_guard<std::mutex> hold(boxLock); return messageBoxCount; }
@@ -232,14 +237,40 @@ static DWORD ErrorOf(int error)
     return ERROR_ACCESS_DENIED;   // EACCES, EPERM, EISDIR, EBUSY, EXDEV: what Windows reports for them
 }
 
+void FakeLockFile(const char* path, bool locked)
+{
+    std::lock_guard<std::mutex> hold(lockedLock);
+    if (locked) lockedFiles.insert(path);
+    else lockedFiles.erase(path);
+}
+
+// Why Windows would refuse to replace or delete the file at path, or 0:
+// held open, or read-only (no owner write permission, as Wine maps it,
+// checked here because root writes anyway).
+static DWORD Refusal(const char* path, bool readOnlyCounts)
+{
+    {
+        std::lock_guard<std::mutex> hold(lockedLock);
+        if (lockedFiles.count(path)) return ERROR_SHARING_VIOLATION;
+    }
+    struct stat status;
+    if (readOnlyCounts && stat(path, &status) == 0 && S_ISREG(status.st_mode) && !(status.st_mode & S_IWUSR))
+        return ERROR_ACCESS_DENIED;
+    return 0;
+}
+
 // Without MOVEFILE_REPLACE_EXISTING an existing target is kept and the move
-// fails; with it, rename() replaces the target in one step.
+// fails; with it, rename() replaces the target in one step. A read-only
+// source may move; a read-only target is not replaced.
 BOOL WINAPI MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags)
 {
     if (!existingName || !newName || (flags & ~MOVEFILE_REPLACE_EXISTING)) return FailWith(ERROR_INVALID_PARAMETER);
     struct stat status;
     if (stat(existingName, &status) != 0) return FailWith(ErrorOf(errno));
     if (!(flags & MOVEFILE_REPLACE_EXISTING) && stat(newName, &status) == 0) return FailWith(ERROR_ALREADY_EXISTS);
+    DWORD refusal = Refusal(existingName, false);
+    if (!refusal) refusal = Refusal(newName, true);
+    if (refusal) return FailWith(refusal);
     if (rename(existingName, newName) != 0) return FailWith(ErrorOf(errno));
     return TRUE;
 }
@@ -247,6 +278,7 @@ BOOL WINAPI MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags)
 BOOL WINAPI DeleteFileA(LPCSTR fileName)
 {
     if (!fileName) return FailWith(ERROR_INVALID_PARAMETER);
+    if (DWORD refusal = Refusal(fileName, true)) return FailWith(refusal);
     if (unlink(fileName) != 0) return FailWith(ErrorOf(errno));
     return TRUE;
 }

@@ -39,6 +39,12 @@ int FakeQuitCode();
 void FakeSetTextMetrics(const TEXTMETRICA& metrics);
 int FakeDeviceContextsHeld();             // GetDC minus ReleaseDC
 
+// MoveFileExA and DeleteFileA refuse a file held open by FakeLockFile (the
+// path as given) with ERROR_SHARING_VIOLATION, and to replace or delete a
+// read-only file (no owner write permission) with ERROR_ACCESS_DENIED. fopen
+// is the C library's: it sees neither.
+void FakeLockFile(const char* path, bool locked);
+
 // SearchPathA finds the file named by the last component of this path (any
 // case) and answers with the whole path; NULL or "" finds nothing.
 void FakeSetExecutablePath(const char* path);
