@@ -8,7 +8,6 @@
 
 #include <unistd.h>
 
-#include "app/controls.h"
 #include "app/mainwindow.h"
 #include "encoder/streamwriter.h"
 
@@ -18,13 +17,20 @@ std::string FramesOf(const Clip& clip, int first, int count)
 {
     size_t perFrame = static_cast<size_t>(clip.rate * clip.channels / 50);
     std::string bytes(perFrame * count * 2, '\0');
-    for (size_t i = 0; i < perFrame * count; i++) {
-        size_t at = perFrame * first + i;
-        if (at >= clip.values.size()) break;
-        bytes[2 * i] = static_cast<char>(clip.values[at] & 0xFF);
-        bytes[2 * i + 1] = static_cast<char>(clip.values[at] >> 8 & 0xFF);
+    for (size_t i = 0; i < perFrame * count && perFrame * first + i < clip.values.size(); i++) {
+        int16_t value = clip.values[perFrame * first + i];
+        bytes[2 * i] = static_cast<char>(value & 0xFF);
+        bytes[2 * i + 1] = static_cast<char>(value >> 8 & 0xFF);
     }
     return bytes;
+}
+
+std::string Player::TextOf(int slot)
+{
+    HWND window = ControlHandle(slot);
+    char text[2000] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
 }
 
 void Player::SetUp()
@@ -54,9 +60,8 @@ void Player::Write(const std::string& name, const std::string& bytes)
 
 std::string Player::Read(const std::string& name)
 {
-    std::ifstream file(folder / name, std::ios::binary);
     std::stringstream bytes;
-    bytes << file.rdbuf();
+    bytes << std::ifstream(folder / name, std::ios::binary).rdbuf();
     return bytes.str();
 }
 
@@ -70,6 +75,10 @@ Clip Player::MakeClip(const std::string& name, int rate, int channels, int frame
         clip.values[i] = static_cast<int16_t>(9000 * std::sin(0.05 * i) + static_cast<int>(state % 2001) - 1000);
     }
     FILE* file = fopen(clip.path.c_str(), "wb");
+    if (!file) {
+        ADD_FAILURE() << "cannot write " << clip.path;
+        return clip;
+    }
     EncodeSettings settings = {AutoCoder, FastLevel, nullptr, nullptr};
     EncodeResult result;
     EXPECT_EQ(EncodeStream(clip.values.data(), static_cast<int64_t>(frames) * (rate / 50), channels, rate, settings,
@@ -78,31 +87,23 @@ Clip Player::MakeClip(const std::string& name, int rate, int channels, int frame
     return clip;
 }
 
-void Player::Start(const std::vector<std::string>& entries, int repeat, int advance, const char* framesPerBuffer)
+void Player::Start(const std::vector<std::string>& entries, int repeat, int advance, const char* framesPerBuffer,
+                   const std::string& layout)
 {
-    std::string layout;
-    auto text = [&](int slot, const std::string& value) {
-        layout += "#define T" + std::to_string(slot) + " " + std::to_string(slot) + " /*" + value + "*/\r\n";
-    };
-    auto control = [&](int slot, const std::string& value, const char* spec) {
-        text(slot, value);
-        layout += std::string("// ") + spec + "\r\n";
+    std::string texts;
+    auto text = [&](int slot, const std::string& value, const std::string& place) {
+        texts += "#define T" + std::to_string(slot) + " " + std::to_string(slot) + " /*" + value + "*/\r\n";
+        if (!place.empty()) texts += "// " + place + "\r\n";
     };
     for (int slot : {0, 1, 2, 3, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 25, 26, 27, 29})
-        control(slot, "B" + std::to_string(slot), "1, 0x50000000, 0, 0, 50, 10");
-    for (int slot : {4, 5, 28}) control(slot, "C" + std::to_string(slot), "1, 0x50000003, 0, 0, 50, 10");
-    control(21, "Pos", "0, 0x50000000, 0, 0, 500, 10");
-    control(23, "File", "0, 0x50000000, 0, 0, 500, 10");
-    control(35, "Playlist", "3, 0x50A00101, 0, 0, 500, 100");
-    control(36, "Scan", ("3, " + std::string(scanListStyle) + ", 0, 0, 50, 10").c_str());
-    text(42, "Cannot play");
-    text(43, "Ready");
-    text(44, "Unsupported");
-    text(45, "(end)");
-    text(46, "Seek to");
-    text(47, framesPerBuffer);
-    text(48, "-1");
-    Write("PELORIX.h", layout);
+        text(slot, "B" + std::to_string(slot), "1, 0x50000000, 0, 0, 50, 10");
+    for (int slot : {4, 5, 28}) text(slot, "C" + std::to_string(slot), "1, 0x50000003, 0, 0, 50, 10");
+    text(35, "Playlist", "3, 0x50A00101, 0, 0, 500, 100");
+    text(36, "Scan", "3, " + std::string(scanListStyle) + ", 0, 0, 50, 10");
+    const std::pair<int, std::string> named[] = {{21, "Pos"}, {23, "File"}, {42, "Cannot play"}, {43, "Ready"},
+        {44, "Unsupported"}, {45, "(end)"}, {46, "Seek to"}, {47, framesPerBuffer}, {48, "-1"}};
+    for (const auto& [slot, value] : named) text(slot, value, slot < 24 ? "0, 0x50000000, 0, 0, 500, 10" : "");
+    Write("PELORIX.h", layout.empty() ? texts : layout);
     std::string settings = "10\n0\n" + std::to_string(repeat) + "\n" + std::to_string(advance) + "\n0\n" +
                            std::to_string(entries.size()) + "\n*.*\n";
     for (const std::string& entry : entries) settings += entry + "\n";
@@ -112,26 +113,28 @@ void Player::Start(const std::vector<std::string>& entries, int repeat, int adva
     ASSERT_NE(window, nullptr);
 }
 
-void Player::Command(int identifier, int code)
+std::string Player::Seen()
 {
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(identifier, code), 0);
+    auto pushed = [](int slot) { return (SendMessageA(ControlHandle(slot), BM_GETSTATE, 0, 0) & BST_PUSHED) ? 'P' : '-'; };
+    std::string file = TextOf(23), prefix = folder.string() + "/";
+    if (file.compare(0, prefix.size(), prefix) == 0) file.erase(0, prefix.size());
+    int cursor = static_cast<int>(SendMessageA(ControlHandle(Playlist), LB_GETCURSEL, 0, 0));
+    return TextOf(21) + "|" + file + "|" + pushed(1) + pushed(15) + "|" + std::to_string(playbackState.currentIndex) +
+           " " + std::to_string(playbackState.selectedIndex) + " " + std::to_string(cursor) + "|" +
+           (!FakeWaveOutOpen() ? "closed" : FakeWaveOutPaused() ? "paused" : "running");
 }
 
-std::string Player::TextOf(int slot)
+std::string Player::Rows()
 {
-    char text[400] = "";
-    GetWindowTextA(ControlHandle(slot), text, sizeof text);
-    return text;
-}
-
-bool Player::Pushed(int slot)
-{
-    return (SendMessageA(ControlHandle(slot), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
-}
-
-int Player::Cursor()
-{
-    return static_cast<int>(SendMessageA(ControlHandle(35), LB_GETCURSEL, 0, 0));
+    HWND list = ControlHandle(Playlist);
+    std::string rows;
+    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); i++) {
+        char text[2000] = "";
+        SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        bool ours = std::string(text).compare(0, folder.string().size(), folder.string()) == 0;
+        rows += (i ? " " : "") + (ours ? fs::path(text).stem().string() : text);
+    }
+    return rows;
 }
 
 bool Player::PumpUntil(const std::function<bool()>& done)

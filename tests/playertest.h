@@ -13,10 +13,13 @@
 #include <vector>
 
 #include "fakewin.h"
+#include "app/controls.h"
 #include "playback/playbackstate.h"
 
-// A stream file of noise-like audio, every frame different.
-struct Clip {
+enum { Language = 0, Play = 1, Stop = 2, Exit = 3, Previous = 10, Back3s = 14, Pause = 15, Forward3s = 16,
+       Next = 20, AddAfter = 25, Remove = 26, Clear = 27, ClearFirst = 28, AddBefore = 29, Playlist = 35 };
+
+struct Clip {   // a stream file of noise-like audio, every frame different
     std::string path;
     int rate, channels, frames;
     std::vector<int16_t> values;
@@ -33,24 +36,23 @@ protected:
 
     void SetUp() override;
     void TearDown() override;   // ends any playback thread first
-
+    void Again() { TearDown(), SetUp(); }
     void Write(const std::string& name, const std::string& bytes);
     std::string Read(const std::string& name);
     Clip MakeClip(const std::string& name, int rate, int channels, int frames, int seed = 1);
-
-    // The layout has every control and text the player uses; framesPerBuffer
-    // is text 47. The settings file lists entries with the options given.
+    // The layout, unless given, has every control and text the player uses.
     void Start(const std::vector<std::string>& entries, int repeat = 0, int advance = 0,
-               const char* framesPerBuffer = "5");
-
-    void Command(int identifier, int code = 0);
+               const char* framesPerBuffer = "5", const std::string& layout = "");
+    void Command(int identifier) { SendMessageA(window, WM_COMMAND, identifier, 0); }
+    void Click(int row, bool twice = false) { FakeClickListItem(ControlHandle(Playlist), row, twice); }
     std::string TextOf(int slot);
-    bool Pushed(int slot);                                      // BM_SETSTATE shows it pushed
-    int Cursor();                                               // the Playlist's selected row
-
+    // "position|file|play and pause pushed|currentIndex selectedIndex cursor|device",
+    // file names relative to the folder.
+    std::string Seen();
+    std::string Rows();   // the Playlist's rows, "P Q (end)": the folder's files by stem
     // Carries out sent and posted messages until done() holds; false after 10 s.
     bool PumpUntil(const std::function<bool()>& done);
     bool Steady();       // playing, every returned buffer refilled, device running
-    bool Idle();         // waits until no playback thread is left
+    bool Idle();         // no playback thread left
     void Complete(int buffers = 1);   // the device hands back buffers, each then refilled
 };
