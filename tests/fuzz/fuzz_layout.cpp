@@ -10,11 +10,6 @@
 
 static const std::string base = FuzzFilePath("-layout.h"), variant = base + "01";
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    return atexit([] { unlink(base.c_str()), unlink(variant.c_str()); });
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const uint8_t* split = static_cast<const uint8_t*>(memchr(data, 0, size));
@@ -34,5 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             LayoutControl(slot);
         }
     }
+    unlink(base.c_str());   // libFuzzer ends without running atexit
+    unlink(variant.c_str());
     return 0;
 }

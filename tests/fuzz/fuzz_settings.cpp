@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     WriteFuzzFile(path, "RIFF\0\0\0\0WAVEfmt \0\0\0\0\x3A\x8A", 22);
     if (rename(path.c_str(), "/dev/shm/pelorix-fuzz-stream.wav") != 0) abort();
     strcpy(settingsPath, path.c_str());
-    return atexit([] { unlink(path.c_str()); });
+    return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -32,5 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (strnlen(lastFolder, PathSize) >= static_cast<size_t>(PathSize) || playbackState.playlistCount < 0 ||
         playbackState.playlistCount != SendMessageA(playlist, LB_GETCOUNT, 0, 0))
         __builtin_trap();
+    unlink(path.c_str());   // closed by now; libFuzzer ends without running atexit
     return 0;
 }
