@@ -51,7 +51,7 @@ static TEXTMETRICA textMetrics;
 static int contextsHeld;
 static std::string executablePath;
 static std::mutex lockedLock;     // guards lockedFiles: paths a test holds open without sharing
-static std::set<std::string>& lockedFiles = *new std::set<std::string>;
+static std::set<std::string> lockedFiles;
 
 static FakeDeviceContext screenContext;
 static FakeInstance programInstance;

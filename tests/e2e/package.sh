@@ -25,8 +25,6 @@ name=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "\(.*\)")$/\1/p' "$windowsBuild/CP
 [ -f "$windowsBuild/$name.exe" ] || e2e_skip "no installer $name.exe: makensis was missing when the windows build was configured"
 e2e_require_product "$windowsBuild/$name.zip" "the ZIP $name.zip"
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 driver() { e2e_wine "$driverExe" "$@"; }
 files() { (cd "$1" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' '); }
 
@@ -66,12 +64,9 @@ e2e_wait_exit $startPid 20 || fail "the player started from the shortcut ended w
 
 # ---- uninstall: it copies itself to a temporary folder and returns at once
 e2e_wine "$installDir/Uninstall.exe" /S >uninstall.log 2>&1 || fail "the uninstaller ended with status $?"
-for ((i = 0; i < 300; i++)); do
-    [ -e "$installDir" ] || [ -e "$(dirname "$shortcut")" ] || break
-    sleep 0.1
-done
+uninstalled() { [ ! -e "$installDir" ] && [ ! -e "$(dirname "$shortcut")" ]; }
+e2e_poll 30 uninstalled
 [ ! -e "$installDir" ] || fail "the install folder is still there 30 s after uninstalling: $(files "$installDir")"
 [ ! -e "$(dirname "$shortcut")" ] || fail "the Start-menu folder is still there 30 s after uninstalling"
 
-[ $failures = 0 ] && echo "$name: ZIP, silent install, shortcut, player and silent uninstall as expected"
-exit $((failures > 0))
+e2e_done "$name: ZIP, silent install, shortcut, player and silent uninstall as expected"
