@@ -60,16 +60,28 @@ inline void FetchByte(BitCursor& cursor, FILE* stream)
 }
 
 // The residual code for one k, as a decoding loop uses it: by the number of
-// 0 bits before the prefix's 1 (4: the escape), how many bits follow and what
+// 0 bits before the prefix's 1 (4: the escape), how many bits follow, and what
 // to subtract from them, read as an unsigned field f of that width, to get the
 // value. Class 1 and the escape are two's complement (f - 2^width when the top
 // bit is set); the sign-bit classes hold 2^n + m with the sign bit set, which
 // is f itself, and -2^(n+1) + 1 + m with it clear, which is f + 1 - 2^width.
+// The subtrahend is looked up by class and top bit, so a word's sign, which is
+// as likely one way as the other, never decides a branch.
 struct ResidualCode {
     int width[5];
-    uint32_t subtractIfTopSet[5];
-    uint32_t subtractIfTopClear[5];
+    uint32_t subtract[10];            // [2 * zeros + top bit of the field]
+    unsigned char wordLength[16];     // whole word, prefix and field, by its first 4 bits
 };
+
+// Zeros before the prefix's 1 by a word's first 4 bits, 4 bits an entry:
+// 0000 the escape (4), 0001 (3), 001x (2), 01xx (1), and 1xxx (0) in the
+// constant's upper half.
+const uint64_t ZerosByFirstBits = 0x11112234u;
+
+inline int ZerosOf(uint32_t firstBits)
+{
+    return (int)((ZerosByFirstBits >> (firstBits * 4)) & 0xF);
+}
 
 inline ResidualCode MakeResidualCode(int k)
 {
@@ -79,8 +91,12 @@ inline ResidualCode MakeResidualCode(int k)
         if (zeros == 0 && k == 0) width = 0;              // the word 1 alone is 0
         bool twosComplement = zeros == 0 || zeros == 4;
         code.width[zeros] = width;
-        code.subtractIfTopSet[zeros] = twosComplement ? 1u << width : 0;
-        code.subtractIfTopClear[zeros] = twosComplement || width == 0 ? 0 : (1u << width) - 1;
+        code.subtract[2 * zeros + 1] = twosComplement ? 1u << width : 0;
+        code.subtract[2 * zeros] = twosComplement || width == 0 ? 0 : (1u << width) - 1;
+    }
+    for (uint32_t firstBits = 0; firstBits < 16; firstBits++) {
+        int zeros = ZerosOf(firstBits);
+        code.wordLength[firstBits] = (unsigned char)((zeros == 4 ? 4 : zeros + 1) + code.width[zeros]);
     }
     return code;
 }
@@ -89,7 +105,7 @@ inline ResidualCode MakeResidualCode(int k)
 inline int32_t ResidualFromField(const ResidualCode& code, int zeros, uint32_t field)
 {
     uint32_t topSet = (field << 1) >> code.width[zeros];   // 0 when the width is 0
-    return (int32_t)(field - (topSet ? code.subtractIfTopSet[zeros] : code.subtractIfTopClear[zeros]));
+    return (int32_t)(field - code.subtract[2 * zeros + topSet]);
 }
 
 // One word: the prefix bit by bit, then its field, fetching only the bytes

@@ -31,30 +31,59 @@ struct StreamBits {
     FILE* stream;
 };
 
+// A body in memory is read through a 64-bit window whose top bits are the
+// next ones. It is refilled before every pair of words, from the byte after
+// the last one it holds whole, so it then holds at least 56 bits: two words of
+// 21 bits at most. Since the refill's load depends only on the count of bits
+// held, it overlaps the decoding of the words before it.
 struct MemoryBits {
-    const unsigned char* data;   // readable 8 bytes past the last bit used
-    uint32_t position;           // bits from data
+    const unsigned char* data;   // readable 16 bytes past the last bit used
+    const unsigned char* next;   // first byte not yet in the window whole
+    uint64_t window;             // the held bits at the top, then more of the stream
+    int held;                    // 0..63
 };
+
+static inline uint64_t LoadBigEndian64(const unsigned char* p)
+{
+    return (uint64_t)p[0] << 56 | (uint64_t)p[1] << 48 | (uint64_t)p[2] << 40 | (uint64_t)p[3] << 32 |
+           (uint64_t)p[4] << 24 | (uint64_t)p[5] << 16 | (uint64_t)p[6] << 8 | (uint64_t)p[7];
+}
+
+// The bits below the held ones are already the stream's next bits, so OR-ing
+// the same bits in again changes nothing.
+static inline void Refill(MemoryBits& bits)
+{
+    bits.window |= LoadBigEndian64(bits.next) >> bits.held;
+    bits.next += (63 - bits.held) >> 3;
+    bits.held |= 56;
+}
+
+static inline void Refill(StreamBits&) {}
 
 static inline int32_t NextResidual(StreamBits& bits, const ResidualCode& code)
 {
     return ReadResidualAt(bits.cursor, bits.stream, code);
 }
 
-// Eight bytes from the word's first byte, so the whole word (21 bits at most)
-// is in hand at once.
+static inline void SkipBits(MemoryBits& bits, int count)
+{
+    bits.window <<= count;
+    bits.held -= count;
+}
+
+static inline uint32_t BitsUsed(const MemoryBits& bits)
+{
+    return (uint32_t)(bits.next - bits.data) * 8 - (uint32_t)bits.held;
+}
+
 static inline int32_t NextResidual(MemoryBits& bits, const ResidualCode& code)
 {
-    static const unsigned char zerosBefore[16] = {4, 3, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0};
-    const unsigned char* p = bits.data + (bits.position >> 3);
-    uint64_t word = (uint64_t)p[0] << 56 | (uint64_t)p[1] << 48 | (uint64_t)p[2] << 40 | (uint64_t)p[3] << 32 |
-                    (uint64_t)p[4] << 24 | (uint64_t)p[5] << 16 | (uint64_t)p[6] << 8 | (uint64_t)p[7];
-    word <<= bits.position & 7;
-    int zeros = zerosBefore[word >> 60];
-    int prefix = zeros == 4 ? 4 : zeros + 1;
-    int width = code.width[zeros];
-    bits.position += prefix + width;
-    return ResidualFromField(code, zeros, (uint32_t)(((word << prefix) >> 1) >> (63 - width)));
+    uint32_t firstBits = (uint32_t)(bits.window >> 60);
+    int length = code.wordLength[firstBits];
+    int zeros = ZerosOf(firstBits);
+    uint32_t field = (uint32_t)(bits.window >> (64 - length)) & ((1u << code.width[zeros]) - 1);
+    SkipBits(bits, length);
+    return ResidualFromField(code, zeros, field);
 }
 
 // The last three values of one channel within the frame (zero before its
@@ -93,20 +122,37 @@ static inline int32_t NextValue(const ThreeTapPredictor& p, ChannelHistory& hist
 
 // Values interleave left, right from the frame's first value on, so in stereo
 // they go in pairs; an odd samplesPerFrame ends the frame on a left value.
-// Each channel's history lives in registers for the whole frame.
+// Each channel's history lives in registers for the whole frame, and words
+// are taken two at a time, as one refill of a memory window holds.
 template <class Predictor, class Bits>
-static void DecodeValues(const Predictor& predictor, int channels, Bits& bits, const ResidualCode& code,
-                         int written, unsigned char*& out)
+static void DecodeValues(const Predictor& predictor, int channels, Bits& source, const ResidualCode& code,
+                         int written, unsigned char*& outputPosition)
 {
+    // Local copies: the byte stores could otherwise alias the reader and the
+    // write position, and keep both out of registers.
+    Bits bits = source;
+    unsigned char* out = outputPosition;
     ChannelHistory left = {0, 0, 0}, right = {0, 0, 0};
     int i = 0;
     if (channels == 2) {
         for (; i + 1 < written; i += 2) {
+            Refill(bits);
             WriteValue(out, NextValue(predictor, left, NextResidual(bits, code)));
             WriteValue(out, NextValue(predictor, right, NextResidual(bits, code)));
         }
+    } else {
+        for (; i + 1 < written; i += 2) {
+            Refill(bits);
+            WriteValue(out, NextValue(predictor, left, NextResidual(bits, code)));
+            WriteValue(out, NextValue(predictor, left, NextResidual(bits, code)));
+        }
     }
-    for (; i < written; i++) WriteValue(out, NextValue(predictor, left, NextResidual(bits, code)));
+    if (i < written) {
+        Refill(bits);
+        WriteValue(out, NextValue(predictor, left, NextResidual(bits, code)));
+    }
+    source = bits;
+    outputPosition = out;
 }
 
 // A frame may claim more values than samplesPerFrame (a damaged sampleCount);
@@ -155,11 +201,12 @@ static void DecodeThreeTapFrame(FILE* stream, int channels, int k, int written, 
     DecodeStreamValues(ThreeTapFromBytes(b0, b1, b2, b3 & 0xFF), channels, bits, k, written, count, out);
 }
 
-// Room for the longest body the fast path takes: every value's word at its
-// longest, with the eight bytes a word may look past the body's end.
+// Room for the longest body the fast path takes: 4 coefficient bytes, every
+// value's word at its longest, and the 16 bytes a refill may load past the
+// last bit used (8 in the window, 8 more loaded).
 const int LongestWordBits = 21;
 const int FrameBodySize = 65536;
-static unsigned char frameBody[FrameBodySize + 8];   // playback thread only
+static unsigned char frameBody[FrameBodySize + 20];   // playback thread only
 
 // A coded frame of samplesPerFrame values whose FrameHeader records its
 // length: read the body whole, decode from memory, and keep the result when
@@ -175,18 +222,19 @@ static bool DecodeRecordedFrame(FILE* stream, const StreamHeader& header, int k,
     if (got == (size_t)bodyLength) {
         unsigned char* start = out;
         ResidualCode code = MakeResidualCode(k);
-        MemoryBits bits = {frameBody, 0};
+        MemoryBits bits = {frameBody, frameBody, 0, 0};
+        Refill(bits);
         if (header.coderType == ThreeTapCoder) {
-            bits.position = 30;
+            SkipBits(bits, 30);
             ThreeTapPredictor predictor = ThreeTapFromBytes(frameBody[0], frameBody[1], frameBody[2], frameBody[3]);
             DecodeValues(predictor, header.channels, bits, code, values, out);
         } else if (header.coderType == SlopeCoder) {
-            bits.position = 4;
+            SkipBits(bits, 4);
             DecodeValues(SlopePredictor{frameBody[0] >> 4}, header.channels, bits, code, values, out);
         } else {
             DecodeValues(DeltaPredictor{}, header.channels, bits, code, values, out);
         }
-        if ((bits.position + 7) / 8 == (uint32_t)bodyLength) return true;
+        if ((BitsUsed(bits) + 7) / 8 == (uint32_t)bodyLength) return true;
         out = start;
     }
     fseek(stream, -(long)got, SEEK_CUR);   // also clears end of file

@@ -3,6 +3,7 @@
 // seekability rule, and the WAV reader's acceptances and refusals.
 #include <climits>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,56 @@ TEST(ResidualCode, WordsAsTheDecoderReadsThem)
     EXPECT_EQ(ResidualBits(65536, 0), UncodableResidual);
     EXPECT_EQ(ResidualBits(-65537, 12), UncodableResidual);
     EXPECT_EQ(ResidualBits(131072, 14), UncodableResidual);
+}
+
+// A frame whose FrameHeader records its length is read whole and decoded from
+// memory; the same body behind an escape FrameHeader is read byte by byte.
+// Random words of every class at the edge values of k, after random
+// coefficients, must decode alike both ways and leave the stream at the
+// frame's end. Only reading byte by byte touches the BitReader, so it also
+// shows that the recorded frame was read whole.
+TEST(DecodeFrame, ReadWholeOrByteByByteAlike)
+{
+    std::mt19937 random(11);
+    struct Row { int coder, channels, sampleRate, coefficientBits; } rows[] = {
+        {0, 1, 8000, 0}, {0, 2, 11025, 0}, {21, 1, 11025, 4}, {21, 2, 8000, 4}, {22, 2, 11025, 30}, {22, 1, 8000, 30},
+    };
+    for (const Row& row : rows) {
+        for (int k : {0, 1, 6, 13, 14}) {
+            SCOPED_TRACE(testing::Message() << "coder " << row.coder << " channels " << row.channels << " k " << k);
+            StreamHeader header = {};
+            header.channels = row.channels;
+            header.coderType = row.coder;
+            header.samplesPerFrame = row.sampleRate * row.channels / 50;
+            std::vector<unsigned char> body((size_t)header.samplesPerFrame * EscapeBits / 8 + 8);
+            BitWriter writer;
+            StartBits(writer, body.data());
+            WriteBits(writer, random() >> 2, row.coefficientBits);
+            for (int i = 0; i < header.samplesPerFrame; i++) {
+                int32_t residual;
+                do {
+                    int magnitudeBits = (int)(random() % 18);
+                    residual = (int32_t)(random() % (2u << magnitudeBits)) - (1 << magnitudeBits);
+                } while (ResidualBits(residual, k) == UncodableResidual);
+                WriteResidual(writer, residual, k);
+            }
+            body.resize((size_t)(FinishBits(writer) - body.data()));
+            Bytes frames[2] = {LE(k << 12 | (int)(body.size() + 2), 2) + body,
+                               LE(k << 12 | 0xFFF, 2) + LE(header.samplesPerFrame, 2) + body};
+            std::vector<unsigned char> out[2];
+            for (int way = 0; way < 2; way++) {
+                out[way].resize((size_t)header.samplesPerFrame * 2);
+                FILE* file = FileOf(frames[way] + Bytes{0x55});
+                bitReader = BitReader{0x1234, 0x1234};
+                unsigned char* outputPosition = out[way].data();
+                DecodeFrame(file, header, outputPosition);
+                EXPECT_EQ(ftell(file), (long)frames[way].size()) << way;
+                EXPECT_EQ(bitReader.currentByte == 0x1234, way == 0) << way;
+                fclose(file);
+            }
+            EXPECT_EQ(out[0], out[1]);
+        }
+    }
 }
 
 // The k chosen from the histogram and its bit count, as "k 2: 14 bits", or "none".
