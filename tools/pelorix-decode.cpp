@@ -24,11 +24,14 @@ static int Fail(const char* path, const char* reason)
     return 1;
 }
 
+static char inputBuffer[ToolBufferSize];   // for the one stream open at a time
+
 // Opens IN and reads its header; prints the reason and returns 1 on failure.
 static int OpenStream(const char* path, FILE*& stream, StreamHeader& header)
 {
     stream = fopen(path, "rb");
     if (stream == nullptr) return Fail(path, "cannot open");
+    setvbuf(stream, inputBuffer, _IOFBF, ToolBufferSize);
     char reason[100];
     const char* refusal = nullptr;
     if (ValidateStreamFile(path) != Ok) {

@@ -15,6 +15,10 @@
 
 #include "codec/streamformat.h"
 
+// The one output file a tool writes at a time. glibc ignores the size that
+// setvbuf is given without a buffer.
+static char outputBuffer[ToolBufferSize];
+
 void SetBinaryMode(FILE* stream)
 {
 #ifdef _WIN32
@@ -50,13 +54,16 @@ int OpenToolOutput(ToolOutput& output, const char* path)
         SetBinaryMode(stdout);
         output.file = stdout;
         output.toStdout = true;
+        setvbuf(stdout, outputBuffer, _IOFBF, ToolBufferSize);
         return Ok;
     }
     int length = snprintf(output.tempPath, sizeof output.tempPath, "%s.%d.tmp", path, (int)getpid());
     if (length < 0 || length >= (int)sizeof output.tempPath) return Failed;
     snprintf(output.path, sizeof output.path, "%s", path);
     output.file = fopen(output.tempPath, "wb");
-    return output.file != nullptr ? Ok : Failed;
+    if (output.file == nullptr) return Failed;
+    setvbuf(output.file, outputBuffer, _IOFBF, ToolBufferSize);
+    return Ok;
 }
 
 int CommitToolOutput(ToolOutput& output)

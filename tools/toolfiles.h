@@ -8,6 +8,10 @@
 
 const int ToolPathSize = 4096;
 
+// Buffer size for the tools' input and output files: a few system calls a
+// megabyte instead of 256.
+const size_t ToolBufferSize = 1 << 16;
+
 struct ToolOutput {
     FILE* file;
     bool toStdout;
