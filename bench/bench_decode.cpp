@@ -1,6 +1,8 @@
 // Decode throughput per coder, in multiples of real time, on 44.1 kHz stereo
 // streams built here from a synthetic piece (harmonics with vibrato over a
-// little noise). Reads through FILE* exactly as the player does.
+// little noise), and the cost of one buffer fill of 5, 10, 25 and 50 frames
+// through the player's own FillBuffer. Reads through FILE* exactly as the
+// player does.
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -12,6 +14,9 @@
 #include "codec/streamfile.h"
 #include "encoder/streamwriter.h"
 #include "encoder/tapsearch.h"
+#include "playback/playbackstate.h"
+#include "playback/playbackthread.h"
+#include "playback/position.h"
 
 const int SampleRate = 44100;
 const int Channels = 2;
@@ -35,19 +40,29 @@ static std::vector<int16_t> MakePiece()
     return values;
 }
 
-static void DecodeStream(benchmark::State& state, int coder)
+// The piece coded once per coder, in a temporary file that stands at its
+// first frame; nullptr when encoding failed.
+static FILE* CodedPiece(int coder, StreamHeader& header, EncodeResult& result)
 {
     static std::vector<int16_t> piece = MakePiece();
     FILE* stream = tmpfile();
     EncodeSettings settings = {coder, NormalLevel, nullptr, nullptr};
-    EncodeResult result;
-    if (EncodeStream(piece.data(), SampleRate * Seconds, Channels, SampleRate, settings, stream, result) != Ok) {
-        state.SkipWithError("encoding failed");
-        return;
+    if (stream == nullptr ||
+        EncodeStream(piece.data(), SampleRate * Seconds, Channels, SampleRate, settings, stream, result) != Ok) {
+        if (stream) fclose(stream);
+        return nullptr;
     }
     rewind(stream);
-    StreamHeader header;
     ReadStreamHeader(stream, header);
+    return stream;
+}
+
+static void DecodeStream(benchmark::State& state, int coder)
+{
+    StreamHeader header;
+    EncodeResult result;
+    FILE* stream = CodedPiece(coder, header, result);
+    if (stream == nullptr) return state.SkipWithError("encoding failed");
     long firstFrame = ftell(stream);
     std::vector<unsigned char> buffer((size_t)header.samplesPerFrame * 2);
     for (auto _ : state) {
@@ -60,12 +75,47 @@ static void DecodeStream(benchmark::State& state, int coder)
     }
     double seconds = (double)Seconds * (double)state.iterations();
     state.counters["x_real_time"] = benchmark::Counter(seconds, benchmark::Counter::kIsRate);
-    state.counters["bits_per_sample"] = (double)result.fileBytes * 8 / ((double)piece.size());
+    state.counters["bits_per_sample"] = (double)result.fileBytes * 8 / ((double)SampleRate * Seconds * Channels);
+    fclose(stream);
+}
+
+// One FillBuffer of the three-tap piece as the playback thread makes it: the
+// pending seek, framesPerBuffer frames decoded and counted, the position
+// shown each second. No device is open, so queuing the buffer is refused at
+// once and the figure is the decoding. At the stream's end it starts over.
+static void FillPlayerBuffer(benchmark::State& state)
+{
+    EncodeResult result;
+    FILE* stream = CodedPiece(ThreeTapCoder, streamHeader, result);
+    if (stream == nullptr) return state.SkipWithError("encoding failed");
+    long firstFrame = ftell(stream);
+    int frames = (int)state.range(0);
+    std::vector<unsigned char> data((size_t)frames * streamHeader.samplesPerFrame * 2);
+    WAVEHDR header = {};
+    header.lpData = reinterpret_cast<LPSTR>(data.data());
+    header.dwBufferLength = (DWORD)data.size();
+    playbackState.streamFile = stream;
+    playbackState.framesPerBuffer = frames;
+    playbackState.lastFrame = streamHeader.lastFrame;
+    playbackState.deviceHandle = nullptr;
+    ResetPosition();
+    for (auto _ : state) {
+        if (playbackState.frameCounter > playbackState.lastFrame) {
+            fseek(stream, firstFrame, SEEK_SET);
+            ResetPosition();
+        }
+        FillBuffer(header);
+        benchmark::DoNotOptimize(data.data());
+    }
+    state.counters["buffer_ms"] = 1000.0 * frames / FramesPerSecond;
+    playbackState.streamFile = nullptr;
     fclose(stream);
 }
 
 BENCHMARK_CAPTURE(DecodeStream, delta, DeltaCoder)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DecodeStream, slope, SlopeCoder)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DecodeStream, three_tap, ThreeTapCoder)->Unit(benchmark::kMillisecond);
+
+BENCHMARK(FillPlayerBuffer)->Arg(5)->Arg(10)->Arg(25)->Arg(50)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -6,10 +6,11 @@ soundtrack, Ogg Vorbis at 44.1 kHz stereo, and the 22.05 kHz mono PCM loops of
 chromium-bsu-data), or takes a folder of WAV files, and prints per file and
 in total: seconds of audio, PCM bytes, our file size per coder and for auto
 (the default level), the yardstick, flac -0 with one Rice parameter per 20 ms
-frame and channels apart (the format's nearest relative) and flac -8, with
-ratios, and speeds in multiples of real time measured as CPU time of one
-process (user + system): our encode (default level, auto) and decode, and
-flac -d on the flac -8 file in the same run.
+frame and channels apart (the format's nearest relative), flac -5 (its
+default) and flac -8, with ratios, and speeds in multiples of real time
+measured as CPU time of one process (user + system): our encode (default
+level, auto), and our decode beside flac -d on the flac -5 and -8 files, run
+in turn in the same run, best of three, with flac's time over ours per file.
 
   bench/corpus.py --build build/native [--wav-dir DIR] [--seconds 60] [--work DIR]
 
@@ -28,6 +29,9 @@ PACKAGES = {
     "drascula-music": ("usr/share/scummvm/drascula/audio/track{}.ogg", [1, 3, 5, 8, 11, 14, 17, 20]),
     "chromium-bsu-data": ("usr/share/games/chromium-bsu/wav/music_{}.wav", ["game", "menu"]),
 }
+
+
+RUNS = 3   # decoder timings: best of this many
 
 
 def run(args, **kwargs):
@@ -87,19 +91,32 @@ def measure(path, build, work):
     row["encode_cpu"] = cpu_seconds([encode, "--quiet", path, out])
     row["auto"] = os.path.getsize(out)
     decoded = os.path.join(work, "decoded.wav")
-    row["decode_cpu"] = cpu_seconds([decode, out, decoded])
+    run([decode, out, decoded])
     reference = subprocess.run(["sox", path, "-t", "raw", "-"], capture_output=True, check=True).stdout
     with open(decoded, "rb") as f:
         if f.read()[44:] != reference:
             sys.exit("%s: decoded PCM differs from the input" % path)
     block = rate // 50
-    flac0 = os.path.join(work, "anchor0.flac")
-    flac8 = os.path.join(work, "anchor8.flac")
-    run(["flac", "-s", "-f", "-0", "-b", str(block), "-r", "0", "--no-mid-side", "-o", flac0, path])
-    run(["flac", "-s", "-f", "-8", "-o", flac8, path])
-    row["flac0"] = os.path.getsize(flac0)
-    row["flac8"] = os.path.getsize(flac8)
-    row["flac_decode_cpu"] = cpu_seconds(["flac", "-s", "-f", "-d", "-o", decoded, flac8])
+    flacs = {level: os.path.join(work, "anchor%d.flac" % level) for level in (0, 5, 8)}
+    run(["flac", "-s", "-f", "-0", "-b", str(block), "-r", "0", "--no-mid-side", "-o", flacs[0], path])
+    for level in (5, 8):
+        run(["flac", "-s", "-f", "-%d" % level, "-o", flacs[level], path])
+    for level, flac in flacs.items():
+        row["flac%d" % level] = os.path.getsize(flac)
+    # Decoders side by side, in turn, best of three; the output is removed
+    # before each run so that no run pays for freeing the last one's file.
+    decoders = {
+        "decode_cpu": [decode, out, decoded],
+        "flac5_decode_cpu": ["flac", "-s", "-f", "-d", "-o", decoded, flacs[5]],
+        "flac8_decode_cpu": ["flac", "-s", "-f", "-d", "-o", decoded, flacs[8]],
+    }
+    for key in decoders:
+        row[key] = float("inf")
+    for _ in range(RUNS):
+        for key, args in decoders.items():
+            if os.path.exists(decoded):
+                os.remove(decoded)
+            row[key] = min(row[key], cpu_seconds(args))
     return row
 
 
@@ -107,12 +124,17 @@ def speed(seconds, cpu):
     return "%.0f" % (seconds / cpu) if cpu > 0 else "-"
 
 
+def ratio(numerator, denominator):
+    return "%.2f" % (numerator / denominator) if denominator > 0 else "-"
+
+
 def print_table(rows):
     head = ("file", "sec", "PCM", "delta", "slope", "3-tap", "auto", "yardstick", "auto/yard",
-            "flac-0", "auto/f0", "flac-8", "auto/f8", "enc x", "dec x", "flac-d x")
+            "flac-0", "auto/f0", "flac-5", "auto/f5", "flac-8", "auto/f8", "enc x", "dec x",
+            "f5-d x", "f8-d x", "f5-d/dec", "f8-d/dec")
     lines = [head]
-    total = {k: 0 for k in ("seconds", "pcm", "delta", "slope", "three-tap", "auto", "yardstick", "flac0", "flac8",
-                            "encode_cpu", "decode_cpu", "flac_decode_cpu")}
+    total = {k: 0 for k in ("seconds", "pcm", "delta", "slope", "three-tap", "auto", "yardstick", "flac0", "flac5",
+                            "flac8", "encode_cpu", "decode_cpu", "flac5_decode_cpu", "flac8_decode_cpu")}
     for r in rows + [None]:
         if r is None:
             r = dict(total, name="TOTAL")
@@ -123,9 +145,11 @@ def print_table(rows):
                       str(r["three-tap"]), str(r["auto"]), str(r["yardstick"]),
                       "%+.3f%%" % (100.0 * (r["auto"] / r["yardstick"] - 1)),
                       str(r["flac0"]), "%.4f" % (r["auto"] / r["flac0"]),
+                      str(r["flac5"]), "%.4f" % (r["auto"] / r["flac5"]),
                       str(r["flac8"]), "%.4f" % (r["auto"] / r["flac8"]),
                       speed(r["seconds"], r["encode_cpu"]), speed(r["seconds"], r["decode_cpu"]),
-                      speed(r["seconds"], r["flac_decode_cpu"])))
+                      speed(r["seconds"], r["flac5_decode_cpu"]), speed(r["seconds"], r["flac8_decode_cpu"]),
+                      ratio(r["flac5_decode_cpu"], r["decode_cpu"]), ratio(r["flac8_decode_cpu"], r["decode_cpu"])))
     widths = [max(len(line[i]) for line in lines) for i in range(len(head))]
     for n, line in enumerate(lines):
         if n == 1 or n == len(lines) - 1:
@@ -133,9 +157,10 @@ def print_table(rows):
         print("  ".join(cell.rjust(w) if i else cell.ljust(w) for i, (cell, w) in enumerate(zip(line, widths))))
     print()
     print("sizes in bytes; auto/yard: how much larger the default level is than the yardstick;")
-    print("auto/f0, auto/f8: our size over flac -0 -b <20 ms> -r 0 --no-mid-side and over flac -8;")
-    print("speeds: seconds of audio per second of CPU time of one process (x real time on one core),")
-    print("enc: pelorix-encode at its default level, dec: pelorix-decode, flac-d: flac -d of the flac -8 file.")
+    print("auto/f0, auto/f5, auto/f8: our size over flac -0 -b <20 ms> -r 0 --no-mid-side, over flac -5 and -8;")
+    print("speeds: seconds of audio per second of CPU time (user + system) of one whole process, decoders best of")
+    print("%d run in turn: enc: pelorix-encode at its default level, dec: pelorix-decode, f5-d, f8-d: flac -d of" % RUNS)
+    print("the flac -5 and -8 files, all writing WAV; f5-d/dec, f8-d/dec: flac's decoding CPU time over ours.")
     print("auto, all coders: %.3f bits per sample; PCM: 16" % (8.0 * total["auto"] / (total["pcm"] / 2)))
 
 
