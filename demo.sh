@@ -14,6 +14,7 @@
 #     the decoded tunes bit for bit
 set -eu
 cd "$(dirname "$0")"
+root=$PWD
 headless=
 [ "${1:-}" = --headless ] || [ -z "${DISPLAY:-}" ] && headless=1
 bash cmake/setup.sh
@@ -103,7 +104,7 @@ unit=$aveCharWidth
 driver move 0 0 $((100 * unit + 60)) $((40 * lineHeight + 90))
 driver send 1
 echo "demo: playing the Playlist $route"
-if driver waittext 21 " 0: 0: 1  //" 10000 >/dev/null && command -v import >/dev/null; then
+if e2e_poll 10 text_has 21 " 0: 0: 1  //" && command -v import >/dev/null; then
     read -r left top right bottom < <(driver rect main)
     import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$demo/playing.png" &&
         echo "demo: screenshot while playing: $demo/playing.png"
@@ -120,7 +121,7 @@ for i in "${!names[@]}"; do
     compare exact "$decoded" "${files[$i]:-/dev/null}" >/dev/null || verdict=differs
 done
 [ ${#files[@]} = ${#names[@]} ] || verdict=differs
-compare wav "$demo/heard.wav" "${pairs[@]}" && echo "demo: what waveOut played, as one WAV file: $demo/heard.wav"
+python3 "$root/cmake/heardwav.py" "$demo/heard.wav" "${pairs[@]}" && echo "demo: what waveOut played, as one WAV file: $demo/heard.wav"
 if [ $verdict = equal ]; then
     echo "demo: the audio heard equals the ${#names[@]} decoded tunes bit for bit"
 else

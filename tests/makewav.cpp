@@ -1,9 +1,7 @@
-// Synthetic WAV files for the command-line round trips: a signal, and its raw
-// PCM beside it.
-//   makewav KIND RATE CHANNELS SAMPLES OUT.wav [OUT.pcm] [options]
+// Synthetic 16-bit PCM WAV files for the command-line round trips, with the
+// canonical 44-byte header, so the PCM is all that follows byte 44.
+//   makewav KIND RATE CHANNELS SAMPLES OUT.wav
 //   KIND: silence sine noise chirp extremes
-//   options: --pipe (RIFF and data sizes 0xFFFFFFFF, as a program writing to a
-//   pipe leaves them), --bits N, --float (the data then is all zero bytes)
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -33,38 +31,27 @@ static int Sample(const char* kind, int i, int ch, int rate, unsigned& seed)
 
 int main(int argc, char** argv)
 {
-    if (argc < 6) {
-        fputs("usage: makewav KIND RATE CHANNELS SAMPLES OUT.wav [OUT.pcm] [options]\n", stderr);
+    if (argc != 6) {
+        fputs("usage: makewav KIND RATE CHANNELS SAMPLES OUT.wav\n", stderr);
         return 2;
     }
-    int rate = atoi(argv[2]), channels = atoi(argv[3]), samples = atoi(argv[4]), bits = 16;
-    bool pipe = false, isFloat = false;
-    for (int i = 6; i < argc; i++) {
-        if (!strcmp(argv[i], "--pipe")) pipe = true;
-        if (!strcmp(argv[i], "--float")) isFloat = true;
-        if (!strcmp(argv[i], "--bits") && i + 1 < argc) bits = atoi(argv[++i]);
-    }
-    std::string pcm, wav = "RIFF", body = "WAVEfmt ";
+    int rate = atoi(argv[2]), channels = atoi(argv[3]), samples = atoi(argv[4]);
+    std::string pcm, wav = "RIFF";
     unsigned seed = 7;
     for (int i = 0; i < samples; i++)
         for (int ch = 0; ch < channels; ch++) Put(pcm, (unsigned)Sample(argv[1], i, ch, rate, seed) & 0xFFFF, 2);
-    if (bits != 16) pcm.assign((size_t)samples * channels * (bits / 8), '\0');
-    Put(body, 16, 4);
-    Put(body, isFloat ? 3 : 1, 2);
-    Put(body, (unsigned long)channels, 2);
-    Put(body, (unsigned long)rate, 4);
-    Put(body, (unsigned long)rate * channels * bits / 8, 4);
-    Put(body, (unsigned long)channels * bits / 8, 2);
-    Put(body, (unsigned long)bits, 2);
-    body += "data";
-    Put(body, pipe ? 0xFFFFFFFFul : pcm.size(), 4);
-    body += pcm;
-    Put(wav, pipe ? 0xFFFFFFFFul : body.size(), 4);
-    wav += body;
-    for (int i = 5; i <= 6 && i < argc && argv[i][0] != '-'; i++) {
-        const std::string& data = i == 5 ? wav : pcm;
-        FILE* out = fopen(argv[i], "wb");
-        if (out == nullptr || fwrite(data.data(), 1, data.size(), out) != data.size() || fclose(out) != 0) return 1;
-    }
-    return 0;
+    Put(wav, 36 + pcm.size(), 4);
+    wav += "WAVEfmt ";
+    Put(wav, 16, 4);
+    Put(wav, 1, 2);   // PCM
+    Put(wav, (unsigned long)channels, 2);
+    Put(wav, (unsigned long)rate, 4);
+    Put(wav, (unsigned long)rate * channels * 2, 4);
+    Put(wav, (unsigned long)channels * 2, 2);
+    Put(wav, 16, 2);
+    wav += "data";
+    Put(wav, pcm.size(), 4);
+    wav += pcm;
+    FILE* out = fopen(argv[5], "wb");
+    return out == nullptr || fwrite(wav.data(), 1, wav.size(), out) != wav.size() || fclose(out) != 0;
 }

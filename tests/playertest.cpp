@@ -27,9 +27,8 @@ std::string FramesOf(const Clip& clip, int first, int count)
 
 std::string Player::TextOf(int slot)
 {
-    HWND window = ControlHandle(slot);
     char text[2000] = "";
-    GetWindowTextA(window, text, sizeof text);
+    GetWindowTextA(ControlHandle(slot), text, sizeof text);
     return text;
 }
 
@@ -159,10 +158,7 @@ static bool Refilled()
 
 bool Player::Steady() { return PumpUntil(Refilled); }
 
-bool Player::Idle()
-{
-    return PumpUntil([] { return FakeThreadsRunning() == 0; });
-}
+bool Player::Idle() { return PumpUntil([] { return FakeThreadsRunning() == 0; }); }
 
 void Player::Complete(int buffers)
 {

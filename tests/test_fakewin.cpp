@@ -30,9 +30,7 @@ static LRESULT CALLBACK TestProcedure(HWND window, UINT message, WPARAM wParam, 
 TEST(FakeSend, WaitsForTheWindowThread)
 {
     FakeReset();
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = TestProcedure;
-    windowClass.lpszClassName = "FakeTest";
+    WNDCLASSA windowClass = {0, TestProcedure, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, "FakeTest"};
     RegisterClassA(&windowClass);
     target = CreateWindowExA(0, "FakeTest", "", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     HANDLE worker = CreateThread(nullptr, 0, [](LPVOID) -> DWORD {
@@ -87,8 +85,8 @@ static void CALLBACK RecordEvent(HWAVEOUT, UINT message, DWORD_PTR first, DWORD_
 }
 
 // A pause holds even the first buffers; a reset hands the rest back unplayed,
-// oldest first, and ends the pause; a closed handle stays dead. Each step's
-// result in order, "." for MMSYSERR_NOERROR.
+// oldest first, and ends a pause; the device takes one client; a closed handle
+// stays dead. Each step's result in order, "." for MMSYSERR_NOERROR.
 TEST(FakeWaveOut, BufferLife)
 {
     FakeReset();
@@ -101,12 +99,9 @@ TEST(FakeWaveOut, BufferLife)
     HWAVEOUT device = nullptr, second = nullptr;
     std::string results, flags;
     auto step = [&](MMRESULT result) { results += result ? std::to_string(result) + " " : "."; };
-    auto open = [&](HWAVEOUT* into) {
-        step(waveOutOpen(into, 0, &stereo, reinterpret_cast<DWORD_PTR>(RecordEvent), reinterpret_cast<DWORD_PTR>(headers), CALLBACK_FUNCTION));
-    };
     auto showFlags = [&] { for (WAVEHDR& header : headers) flags += std::to_string(header.dwFlags) + " "; };
-    open(&device);
-    open(&second);
+    for (HWAVEOUT* into : {&device, &second})
+        step(waveOutOpen(into, 0, &stereo, reinterpret_cast<DWORD_PTR>(RecordEvent), reinterpret_cast<DWORD_PTR>(headers), CALLBACK_FUNCTION));
     step(waveOutPause(device));
     step(waveOutWrite(device, &headers[0], size));
     for (WAVEHDR& header : headers) step(waveOutPrepareHeader(device, &header, size)), step(waveOutWrite(device, &header, size));
@@ -116,6 +111,7 @@ TEST(FakeWaveOut, BufferLife)
     EXPECT_FALSE(FakeCompleteBuffer());
     step(waveOutRestart(device));
     EXPECT_TRUE(FakeCompleteBuffer());
+    step(waveOutPause(device));
     step(waveOutReset(device));
     step(waveOutWrite(device, &headers[2], size));   // plays: the reset ended the pause
     EXPECT_TRUE(FakeCompleteBuffer());
@@ -123,7 +119,7 @@ TEST(FakeWaveOut, BufferLife)
     showFlags();
     step(waveOutClose(device));
     step(waveOutPause(device));
-    EXPECT_EQ(results, ".4 .34 ......33 33 .......5 ");
+    EXPECT_EQ(results, ".4 .34 ......33 33 ........5 ");
     EXPECT_EQ(flags, "18 18 18 1 1 1 ");   // WHDR_PREPARED 2, WHDR_INQUEUE 16, WHDR_DONE 1
     EXPECT_EQ(events, "o0122c");
     EXPECT_EQ(FakeWaveOutPlayed(), "aaaacccc");

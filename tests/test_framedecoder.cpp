@@ -1,13 +1,39 @@
-// Frame decoder: worked examples, the edges of each coder, end of file,
-// damaged lengths and counts. The stream vectors in tests/vectors are decoded
-// and compared by decode_tool.sh, through the decoder's command line.
+// Bit reader and frame decoder: worked examples, the edges of each coder, end
+// of file, damaged lengths and counts. Each code word, written and read back,
+// is in test_encoder.cpp; the stream vectors in tests/vectors are decoded and
+// compared by tools.sh, through the decoder's command line.
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "codec/bitreader.h"
 #include "codec/framedecoder.h"
 #include "testfiles.h"
+
+// With k = 2, B6 A0 2C 78 00 reads 3, 5, -7, -40000, each word fetching a
+// byte only when it needs one of its bits.
+TEST(ReadResidual, WorkedExampleFetchesOnlyTheBytesItNeeds)
+{
+    FILE* file = FileOf({0xB6, 0xA0, 0x2C, 0x78, 0x00, 0x55});
+    bitReader.bitMask = 0;
+    struct Word { int32_t value; long fetched; } words[] = {{3, 1}, {5, 2}, {-7, 2}, {-40000, 5}};
+    for (const Word& word : words) {
+        EXPECT_EQ(ReadResidual(file, 2), word.value);
+        EXPECT_EQ(ftell(file), word.fetched) << word.value;
+    }
+    fclose(file);
+}
+
+TEST(ReadBit, StartingStatesAndEndOfFile)
+{
+    FILE* file = FileOf({0x80});
+    bitReader = BitReader{0xA5, 0x10};   // 1010 0101, the 1 above bit 3 read last
+    std::string bits;
+    for (int i = 0; i < 17; i++) bits += (char)('0' + ReadBit(file));
+    EXPECT_EQ(bits, "0101" "10000000" "11111");
+    fclose(file);
+}
 
 typedef std::vector<int16_t> Values;
 
@@ -40,6 +66,20 @@ static Values DecodeFrames(int channels, int coder, const Bytes& bytes, int fram
     return values;
 }
 
+// 160 words of k 0 for residual 1, so the sums count up, under a recorded
+// frameLength, then bytes the frame must not read; cut: only its first bytes.
+static Bytes CountingFrame(int frameLength, size_t cut = 0)
+{
+    std::string bits;
+    for (int i = 0; i < 160; i++) bits += "011";
+    Bytes frame = LE(frameLength, 2) + BitsToBytes(bits) + Bytes(10, 0x55);
+    if (cut > 0) frame.resize(cut);
+    return frame;
+}
+
+// Whatever length a FrameHeader records, a frame uses exactly the bytes its
+// coding needs: a wrong length or a cut file must not change what is decoded
+// or where the stream stands afterwards.
 TEST(DecodeFrame, WorkedExamplesEdgesAndEndOfFile)
 {
     struct Row { const char* what; int channels, coder; Bytes bytes; Values values; long consumed; } rows[] = {
@@ -78,6 +118,13 @@ TEST(DecodeFrame, WorkedExamplesEdgesAndEndOfFile)
         {"end before the slope byte", 1, 21, {0xFF, 0x2F, 0x02, 0x00}, {-1, -17}, 4},
         {"end inside the coefficients", 1, 22, {0xFF, 0x3F, 0x01, 0x00, 0x20, 0x08}, {-1}, 6},
         {"end inside a verbatim value", 1, 0, {0xFF, 0xFF, 0x02, 0x00, 0x01, 0x00, 0x34}, {1, -204}, 7},
+        {"length as coded", 1, 0, CountingFrame(62), Ramp(1, 1, 160, 160), 62},
+        {"length too long", 1, 0, CountingFrame(70), Ramp(1, 1, 160, 160), 62},
+        {"length too short", 1, 0, CountingFrame(10), Ramp(1, 1, 160, 160), 62},
+        {"length of an empty body", 1, 0, CountingFrame(2), Ramp(1, 1, 160, 160), 62},
+        // 224 bits left, 74 words, then "01" that the end of file completes
+        // with a 1 bit, then words of 1 bits alone: residual 0 at k 0
+        {"cut inside the body", 1, 0, CountingFrame(62, 30), Ramp(1, 1, 75, 160), 30},
     };
     for (const Row& row : rows) {
         long consumed;
@@ -103,25 +150,5 @@ TEST(DecodeFrame, SurplusValuesAreReadButNotWritten)
         long consumed;
         EXPECT_EQ(DecodeFrames(1, 0, *frame + next, 2, consumed), want);
         EXPECT_EQ(consumed, (long)(frame->size() + next.size()));
-    }
-}
-
-// Whatever length a FrameHeader records, a frame uses exactly the bytes its
-// coding needs: a wrong length or a cut file must not change what is decoded
-// or where the stream stands afterwards.
-TEST(DecodeFrame, RecordedLengthNeverDecidesWhatIsRead)
-{
-    std::string bits;
-    for (int i = 0; i < 160; i++) bits += "011";   // k 0: residual 1, so the sums count up
-    struct Row { int frameLength; long cut; } rows[] = {{62, 0}, {70, 0}, {10, 0}, {2, 0}, {62, 30}};
-    for (const Row& row : rows) {
-        Bytes frame = LE(row.frameLength, 2) + BitsToBytes(bits) + Bytes(10, 0x55);
-        if (row.cut > 0) frame.resize((size_t)row.cut);
-        long consumed;
-        Values got = DecodeFrames(1, 0, frame, 1, consumed);
-        // cut: 224 bits left, 74 words, then "01" that the end of file completes
-        // with a 1 bit, then words of 1 bits alone: residual 0 at k 0
-        EXPECT_EQ(got, Ramp(1, 1, row.cut > 0 ? 75 : 160, 160)) << row.frameLength;
-        EXPECT_EQ(consumed, row.cut > 0 ? row.cut : 62) << row.frameLength;
     }
 }

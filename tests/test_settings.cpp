@@ -46,16 +46,13 @@ static std::string LongPath(size_t length)
 }
 
 // "@" stands for the test's folder and a slash, {n} for a stub path of n
-// characters, {f299} for 299 characters of a folder, {y1000} for a long line.
+// characters, {f} for 299 characters of a folder.
 static std::string Expand(std::string text)
 {
     for (size_t at; (at = text.find('@')) != std::string::npos;) text.replace(at, 1, (folder / "").string());
-    for (size_t at, end; (at = text.find('{')) != std::string::npos;) {
-        end = text.find('}', at);
-        std::string token = text.substr(at + 1, end - at - 1);
-        std::string by = token[0] == 'f' ? std::string(299, 'f') : token[0] == 'y' ? std::string(1000, 'y')
-                                                                                  : LongPath(std::stoul(token));
-        text.replace(at, end - at + 1, by);
+    for (size_t at; (at = text.find('{')) != std::string::npos;) {
+        std::string by = text[at + 1] == 'f' ? std::string(299, 'f') : LongPath(std::stoul(text.substr(at + 1)));
+        text.replace(at, text.find('}', at) - at + 1, by);
     }
     return text;
 }
@@ -97,7 +94,7 @@ protected:
         Write(folder / "PELORIX.h01", std::string(Layout) + "#define END 45 /*(Ende)*/\r\n");
         for (const char* name : {"a.pxa", "b.pxa"}) Write(folder / name, StreamStub);
         Write(folder / "bad.pxa", StreamStub.substr(0, 21) + "\x8B");
-        for (int length : {260, 296, 298, 299, 300}) Write(LongPath(length), StreamStub);
+        for (int length : {260, 298, 299, 300}) Write(LongPath(length), StreamStub);
     }
     void TearDown() override { fs::remove_all(folder); }
 };
@@ -108,26 +105,23 @@ TEST_F(Settings, StartUpReadsAndExitWrites)
 {
     struct Row { const char* file; const char* shown; const char* written; };   // file nullptr: none
     const Row rows[] = {
-        {nullptr, "0 000 *.*|(end)", Defaults}, {"", "0 000 *.*|(end)", Defaults},
+        {nullptr, "0 000 *.*|(end)", Defaults},
         {"9\n1\n1\n1\n1\n1\n@\n@a.pxa\n", "0 000 *.*|(end)", Defaults}, {"20\n1\n1\n1\n1\n1\n@\n", "0 000 *.*|(end)", Defaults},
         {"15\n1\n1\n0\n7\n2\n@\n@a.pxa\n@b.pxa\n", "1 101 @|@a.pxa|@b.pxa|(Ende)", "10\n1\n1\n0\n7\n2\n@\n@a.pxa\n@b.pxa\n"},
         {"19\n1\n0\n0\n0\n0\n*.*\n", "1 000 *.*|(Ende)", "10\n1\n0\n0\n0\n0\n*.*\n"},
-        {"10\n2\n0\n0\n0\n0\n*.*\n", "0 000 *.*|(end)", Defaults},   // no variant 2
         {"10\n0\n0\n0\n0\n-2\n*.*\n@a.pxa\n", "0 000 *.*|(end)", Defaults},
         // Missing, not a stream, an empty line: each uses one of the five.
         {"10\n0\n0\n0\n0\n5\n*.*\n@gone.pxa\n@a.pxa\n@bad.pxa\n\n@b.pxa\n@a.pxa\n", "0 000 *.*|@a.pxa|@b.pxa|(end)",
          "10\n0\n0\n0\n0\n2\n*.*\n@a.pxa\n@b.pxa\n"},
-        {"10\n1\n0\n1\n0\n0\n\n", "1 010 |(Ende)", "10\n1\n0\n1\n0\n0\n\n"},
         // Ending early: the lines present count, the rest keep their defaults.
-        {"10\n1\n1\n1\n", "1 110 *.*|(Ende)", "10\n1\n1\n1\n0\n0\n*.*\n"}, {"10\n0\n0\n0\n0\n3\n", "0 000 *.*|(end)", Defaults},
+        {"10\n1\n1\n1\n", "1 110 *.*|(Ende)", "10\n1\n1\n1\n0\n0\n*.*\n"},
         {"10\n0\n1\n0\n0\n3\n@\n@a.pxa\n@b.pxa", "0 100 @|@a.pxa|@b.pxa|(end)", "10\n0\n1\n0\n0\n2\n@\n@a.pxa\n@b.pxa\n"},
         {"10\r\n1\r\n0\r\n0\r\n1\r\n1\r\n@\r\n@b.pxa\r\n", "1 001 @|@b.pxa|(Ende)", "10\n1\n0\n0\n1\n1\n@\n@b.pxa\n"},
         // Up to 298 characters an entry is read whole; longer lines are
-        // dropped whole, and the next line is still an entry.
-        {"10\n0\n0\n0\n0\n7\n*.*\n{260}\n{296}\n{298}\n{299}\n{300}\n{y1000}\n@a.pxa\n",
-         "0 000 *.*|{260}|{296}|{298}|@a.pxa|(end)", "10\n0\n0\n0\n0\n4\n*.*\n{260}\n{296}\n{298}\n@a.pxa\n"},
-        {"10\n0\n0\n0\n0\n1\n{f299}\n@a.pxa\n", "0 000 {f299}|@a.pxa|(end)", "10\n0\n0\n0\n0\n1\n{f299}\n@a.pxa\n"},
-        {"10\n0\n0\n0\n0\n1\n{f299}ff\n@a.pxa\n", "0 000 {f299}|@a.pxa|(end)", "10\n0\n0\n0\n0\n1\n{f299}\n@a.pxa\n"},
+        // dropped whole, and the next line is still an entry. A folder is cut to 299.
+        {"10\n0\n0\n0\n0\n5\n*.*\n{260}\n{298}\n{299}\n{300}\n@a.pxa\n", "0 000 *.*|{260}|{298}|@a.pxa|(end)",
+         "10\n0\n0\n0\n0\n3\n*.*\n{260}\n{298}\n@a.pxa\n"},
+        {"10\n0\n0\n0\n0\n1\n{f}ff\n@a.pxa\n", "0 000 {f}|@a.pxa|(end)", "10\n0\n0\n0\n0\n1\n{f}\n@a.pxa\n"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.file ? row.file : "(no file)");
@@ -166,13 +160,11 @@ TEST_F(Settings, FailedWriteKeepsTheOldFile)
     enum { TemporaryFolder, SettingsFolder, ReadOnly, Locked, Fits, TooLong };
     for (int kind : {TemporaryFolder, SettingsFolder, ReadOnly, Locked, Fits, TooLong}) {
         SCOPED_TRACE(kind);
-        fs::path at = folder;   // a settings path of 295 takes the suffix ".new", one of 296 does not
+        fs::path at = folder / std::to_string(kind);   // a settings path of 295 takes the suffix ".new", one of 296 does not
         if (kind >= Fits) at = deep / std::string(295 + (kind == TooLong) - (deep / "PELORIX.ini").string().size() - 1, 'e');
         fs::create_directories(at);
         Write(at / "PELORIX.h", Layout);
         fs::path settings = at / "PELORIX.ini", temporary = at / "PELORIX.ini.new";
-        fs::remove_all(settings);
-        fs::remove_all(temporary);
         if (kind == TemporaryFolder) fs::create_directory(temporary);
         if (kind == SettingsFolder) fs::create_directory(settings);
         else Write(settings, old);

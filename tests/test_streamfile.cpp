@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -38,11 +39,15 @@ TEST(ValidateStreamFile, ChecksIdentifiersAndTagOnlyAndClosesTheFile)
         {"pcm-wav", start + LE(1, 2), Failed}, {"empty", {}, Failed},
         {"rifx", Text("RIFX") + Bytes(start.begin() + 4, start.end()) + LE(0x8A3A, 2), Failed},
     };
-    int before = FreeDescriptor();
-    for (const Row& row : rows)
-        EXPECT_EQ(ValidateStreamFile(WriteTestFile(row.name, row.bytes).c_str()), row.expected) << row.name;
+    for (const Row& row : rows) {
+        FILE* file = FileOf(row.bytes);
+        std::string path = "/proc/self/fd/" + std::to_string(fileno(file));
+        int free = FreeDescriptor();
+        EXPECT_EQ(ValidateStreamFile(path.c_str()), row.expected) << row.name;
+        EXPECT_EQ(FreeDescriptor(), free) << row.name << ": a file left open";
+        fclose(file);
+    }
     EXPECT_EQ(ValidateStreamFile("/nonexistent/pelorix.wav"), Failed);
-    EXPECT_EQ(FreeDescriptor(), before) << "a file left open";
 }
 
 // A refusal reads nothing further; otherwise the frame sizes and the stream

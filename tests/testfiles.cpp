@@ -1,6 +1,5 @@
 #include "testfiles.h"
 
-#include <cstdlib>
 #include <cstring>
 
 Bytes operator+(Bytes a, const Bytes& b)
@@ -30,25 +29,12 @@ Bytes BitsToBytes(const std::string& bits)
     return out;
 }
 
-static FILE* WriteBytes(FILE* file, const Bytes& bytes)
-{
-    if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), file);
-    return file;
-}
-
 FILE* FileOf(const Bytes& bytes)
 {
-    FILE* file = WriteBytes(tmpfile(), bytes);
+    FILE* file = tmpfile();
+    if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), file);
     rewind(file);
     return file;
-}
-
-std::string WriteTestFile(const std::string& name, const Bytes& bytes)
-{
-    const char* dir = getenv("TMPDIR");
-    std::string path = std::string(dir != nullptr ? dir : "/tmp") + "/pelorix-test-" + name;
-    fclose(WriteBytes(fopen(path.c_str(), "wb"), bytes));
-    return path;
 }
 
 // The sizes the reader skips over (riffSize, avgBytesPerSec, blockAlign, dataSize) are 0.

@@ -18,8 +18,5 @@ Bytes BitsToBytes(const std::string& bits);
 // An anonymous temporary file holding bytes, positioned at offset 0.
 FILE* FileOf(const Bytes& bytes);
 
-// A named file in the test's temporary folder; returns its path.
-std::string WriteTestFile(const std::string& name, const Bytes& bytes);
-
 // The 68-byte start of a stream file: header fields then skipLength, and skipLength bytes.
 Bytes StreamHeaderBytes(int channels, int sampleRate, int coderType, int totalSamples, int skipLength = 0);

@@ -2,32 +2,25 @@
 """Sets what waveOut played under Wine (a raw capture file of the ALSA file
 plugin: the 16-bit PCM of one waveOutOpen) against the decoded clip it came
 from (a WAV file from pelorix-decode). Positions are in frames of 1/50 s, the
-player's unit: it plays whole frames, so a capture starts on a frame of the
-clip and every seek jumps by whole frames.
+player's unit: it plays whole frames in buffers of 25, so a capture starts on
+a frame of the clip and every seek jumps by whole frames.
 
-  capture_cmp.py exact CLIP.wav CAPTURE [--frames-per-buffer 25]
-      the capture is the clip, then silence to the end of the last whole
-      buffer, then at most a short zero tail (Wine adds one when the queue
-      runs dry); status 0 when so
-  capture_cmp.py map CLIP.wav CAPTURE
-      which clip frames the capture holds, one run per line:
-      FROM TO CLIP-FROM (capture frames FROM up to TO, exclusive, are the clip's
-      frames from CLIP-FROM on; "silence" or "unknown" instead of CLIP-FROM)
-  capture_cmp.py soak LOG CAPTURE CLIP.wav... [--frames-per-buffer 25]
-      the captures CAPTURE, CAPTURE.0001, ... of a soak against its Playlist
-      (the decoded clips in order) and the command LOG of pelorix-driver soak
-      (number kind argument files size; see soak_check); status 0 when sound
-  capture_cmp.py wav OUT.wav CLIP.wav CAPTURE [CLIP.wav CAPTURE ...]
-      the captures one after the other in one WAV file at the highest rate
-      among the clips, in stereo when any clip is; for listening only
+  exact CLIP.wav CAPTURE   the capture is the clip, then silence to the end of
+      the last whole buffer, then at most a short zero tail (Wine adds one
+      when the queue runs dry); status 0 when so
+  map CLIP.wav CAPTURE     which clip frames the capture holds, one run per
+      line: FROM TO CLIP-FROM (capture frames FROM up to TO, exclusive, are the
+      clip's frames from CLIP-FROM on; "silence" or "unknown" instead)
+  soak LOG CAPTURE CLIP.wav...   the captures CAPTURE, CAPTURE.0001, ... of a
+      soak against its Playlist (the decoded clips in order) and the command
+      LOG of pelorix-driver soak; status 0 when sound (see soak_check)
 """
-import argparse
-import array
 import os
 import re
 import sys
 import wave
 
+FramesPerBuffer = 25
 MaxZeroTailMillis = 100   # Wine's tail is 0 to 30 ms; a whole stray buffer would be 500
 
 
@@ -52,9 +45,9 @@ def read(path):
         return f.read()
 
 
-def exact(clip, capture, frames_per_buffer):
-    buffers = -(-clip.frames // frames_per_buffer)
-    played = buffers * frames_per_buffer * clip.frame_bytes
+def exact(clip, capture):
+    buffers = -(-clip.frames // FramesPerBuffer)
+    played = buffers * FramesPerBuffer * clip.frame_bytes
     pcm = clip.pcm
     common = min(len(pcm), len(capture))
     if capture[:common] != pcm[:common]:
@@ -62,7 +55,7 @@ def exact(clip, capture, frames_per_buffer):
         return f"differs from the clip at byte {first} ({clip.seconds(first):.3f} s)"
     if len(capture) < played:
         return (f"ends at {clip.seconds(len(capture)):.3f} s, before the end of the last buffer "
-                f"at {clip.seconds(played):.3f} s ({buffers} buffers of {frames_per_buffer} frames)")
+                f"at {clip.seconds(played):.3f} s ({buffers} buffers of {FramesPerBuffer} frames)")
     if capture.count(0, len(pcm)) != len(capture) - len(pcm):
         return "holds sound after the end of the clip"
     tail = clip.seconds(len(capture) - played) * 1000
@@ -113,17 +106,16 @@ Moving = {"stop", "next", "prev", "dbl", "exit"}   # commands that can end an op
 
 
 def match(data, a, want, block):
-    """(end, insertions, whole) when the capture from a is the buffer want,
-    whole or cut short by a reset with only zeros after it, allowing runs of
-    zeros that Wine slipped in when its own queue ran dry (their sizes in
-    insertions); None otherwise."""
-    x, i, inserted = a, 0, []
+    """(end, whole) when the capture from a is the buffer want, whole or cut
+    short by a reset with only zeros after it, allowing runs of zeros that
+    Wine slipped in when its own queue ran dry; None otherwise."""
+    x, i = a, 0
     while i < len(want):
         n = min(len(want) - i, len(data) - x)
         if data[x:x + n] == want[i:i + n]:
             x, i = x + n, i + n
             if i < len(want) and data.count(0, x) == len(data) - x:
-                return len(data), inserted, False
+                return len(data), False
             continue
         d, hi = 0, n   # the first byte that differs, by halving
         while hi - d > 1:
@@ -135,18 +127,17 @@ def match(data, a, want, block):
         while y < len(data) and data[y] == 0:
             y += 1
         if y == len(data):
-            return y, inserted, False
+            return y, False
         z = y - x - (len(want[i:]) - len(want[i:].lstrip(b"\0")))
         if z <= 0 or z % block:
             return None
-        inserted.append(z)
         x += z
-    return x, inserted, True
+    return x, True
 
 
-def soak_check(log, capture, clips, fpb):
+def soak_check(log, capture, clips):
     """Each device opening (capture file) must be whole buffers of one entry,
-    decoded frames s..s+fpb-1 (past the end: silence), give or take runs of
+    decoded frames s..s+24 (past the end: silence), give or take runs of
     zeros that Wine slips in, the last buffer perhaps cut short. The first
     buffer starts at frame 0 and each next one where the last ended, unless a
     seek moved it: by a multiple of 3 s, or to frame 0 or the last frame.
@@ -157,7 +148,7 @@ def soak_check(log, capture, clips, fpb):
     of its kind not yet used up and sent before the capture got there: LOG's
     marks say how far the capture was when each command was sent."""
     for c in clips:
-        c.padded = c.pcm + bytes(-len(c.pcm) % c.frame_bytes + fpb * c.frame_bytes)
+        c.padded = c.pcm + bytes(-len(c.pcm) % c.frame_bytes + FramesPerBuffer * c.frame_bytes)
     keys = {}
     for e, c in enumerate(clips):
         for j in range(c.frames):
@@ -170,8 +161,7 @@ def soak_check(log, capture, clips, fpb):
     for marks in commands.values():
         marks.sort()
     used = {"seek": 0, "moving": 0}
-    problems, figures = [], dict(openings=0, empty=0, buffers=0, cut=0, jumps=0, followed=0, moved=0, silence=0.0,
-                                insertions=0, **{"longest insertion ms": 0.0})
+    problems, figures = [], dict(openings=0, empty=0, buffers=0, cut=0, jumps=0, followed=0, moved=0)
 
     def explain(group, where, what):
         marks, i = commands[group], used[group]
@@ -193,33 +183,29 @@ def soak_check(log, capture, clips, fpb):
             for a in range(max(pos, q - 256) & ~1, q + 1, 2):
                 for e, j in keys.get(data[a:a + KeyBytes], ()):
                     c = clips[e]
-                    want = c.padded[j * c.frame_bytes:(j + fpb) * c.frame_bytes]
+                    want = c.padded[j * c.frame_bytes:(j + FramesPerBuffer) * c.frame_bytes]
                     matched = match(data, a, want, c.channels * 2) if entry in (None, e) else None
                     # the whole buffer before a cut one, the expected one before a jump
-                    if matched and (hit is None or (matched[2], j == expected) > (hit[5], hit[2] == expected)):
+                    if matched and (hit is None or (matched[1], j == expected) > (hit[4], hit[2] == expected)):
                         hit = (a, e, j) + matched
                 if hit:
                     break
             if hit is None:
                 problems.append(f"file {k} byte {q}: no whole buffer of {'any entry' if entry is None else f'entry {entry}'}")
                 break
-            a, e, j, end, inserted, whole = hit
-            c = clips[e]
-            figures["silence"] += c.seconds(a - pos + sum(inserted))
-            figures["insertions"] += len(inserted)
-            figures["longest insertion ms"] = max([figures["longest insertion ms"]] + [c.seconds(z) * 1000 for z in inserted])
+            a, e, j, end, whole = hit
             if entry is None:
                 entry = e
                 if natural and e != (previous + 1) % len(clips):
                     explain("moving", (k, 0), f"entry {e} after entry {previous} had played out")
                 figures["followed" if natural and e == (previous + 1) % len(clips) else "moved"] += 1
             if j != expected:
-                if (j - expected) % SeekStep and j not in (0, c.frames - 1):
+                if (j - expected) % SeekStep and j not in (0, clips[e].frames - 1):
                     problems.append(f"file {k} byte {a}: frame {j} after frame {expected - 1}, no seek goes there")
                 explain("seek", (k, a), f"a jump to frame {j}")
                 figures["jumps"] += 1
             figures["buffers"] += 1
-            expected, pos = j + fpb, end
+            expected, pos = j + FramesPerBuffer, end
             if not whole:
                 break
         if entry is None:
@@ -230,73 +216,33 @@ def soak_check(log, capture, clips, fpb):
             explain("moving", (k, len(data)), "an opening cut short")
         previous = entry if entry is not None else previous
     figures["seek commands"], figures["moving commands"] = len(commands["seek"]), len(commands["moving"])
-    print("soak: " + ", ".join(f"{key} {value:.2f}" if isinstance(value, float) else f"{key} {value}"
-                               for key, value in figures.items()))
+    print("soak: " + ", ".join(f"{key} {value}" for key, value in figures.items()))
     for problem in problems[:20]:
         print(problem)
     return 1 if problems else 0
 
 
-def resample(pcm, channels, rate, out_channels, out_rate):
-    """Linear interpolation; good enough to listen to."""
-    values = array.array("h", pcm)
-    if sys.byteorder == "big":
-        values.byteswap()
-    n = len(values) // channels
-    out = array.array("h")
-    for k in range(n * out_rate // rate):
-        position = k * rate / out_rate
-        i = int(position)
-        fraction = position - i
-        j = min(i + 1, n - 1)
-        for c in range(out_channels):
-            source = min(c, channels - 1)
-            a, b = values[i * channels + source], values[j * channels + source]
-            out.append(int(round(a + (b - a) * fraction)))
-    if sys.byteorder == "big":
-        out.byteswap()
-    return out.tobytes()
+USAGE = """usage: capture_cmp.py exact CLIP.wav CAPTURE
+       capture_cmp.py map CLIP.wav CAPTURE
+       capture_cmp.py soak LOG CAPTURE CLIP.wav..."""
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("mode", choices=["exact", "map", "wav", "soak"])
-    parser.add_argument("files", nargs="+")
-    parser.add_argument("--frames-per-buffer", type=int, default=25)
-    args = parser.parse_args()
-    if args.mode == "wav":
-        if len(args.files) < 3 or len(args.files) % 2 == 0:
-            parser.error("wav needs OUT.wav and pairs of CLIP.wav CAPTURE")
-        pairs = [(Clip(args.files[i]), read(args.files[i + 1])) for i in range(1, len(args.files), 2)]
-        rate = max(c.rate for c, _ in pairs)
-        channels = max(c.channels for c, _ in pairs)
-        with wave.open(args.files[0], "wb") as w:
-            w.setnchannels(channels)
-            w.setsampwidth(2)
-            w.setframerate(rate)
-            for c, capture in pairs:
-                capture = capture[:len(capture) // (2 * c.channels) * 2 * c.channels]
-                same = c.rate == rate and c.channels == channels
-                w.writeframes(capture if same else resample(capture, c.channels, c.rate, channels, rate))
-        return 0
-    if args.mode == "soak":
-        if len(args.files) < 3:
-            parser.error("soak needs LOG, CAPTURE and the clips")
-        return soak_check(args.files[0], args.files[1], [Clip(p) for p in args.files[2:]], args.frames_per_buffer)
-    if len(args.files) != 2:
-        parser.error(f"{args.mode} needs CLIP.wav and CAPTURE")
-    clip, capture = Clip(args.files[0]), read(args.files[1])
-    if args.mode == "exact":
-        problem = exact(clip, capture, args.frames_per_buffer)
+def main(argv):
+    mode, files = (argv[0], argv[1:]) if argv else (None, [])
+    if mode == "soak" and len(files) >= 3:
+        return soak_check(files[0], files[1], [Clip(p) for p in files[2:]])
+    if mode not in ("exact", "map") or len(files) != 2:
+        sys.exit(USAGE)
+    clip, capture = Clip(files[0]), read(files[1])
+    if mode == "exact":
+        problem = exact(clip, capture)
         if problem:
-            print(f"{args.files[1]}: {problem}")
-            return 1
-        return 0
+            print(f"{files[1]}: {problem}")
+        return 1 if problem else 0
     for start, end, at in runs(clip, capture):
-        label = "silence" if at is None else "unknown" if at < 0 else at
-        print(start, end, label, sep="\t")
+        print(start, end, "silence" if at is None else "unknown" if at < 0 else at, sep="\t")
     return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(sys.argv[1:]))

@@ -7,12 +7,11 @@
 # usage: package.sh WORKROOT WINDOWS_BUILD CMAKE
 set -u
 root=$1 windowsBuild=$2 cmake=$3
-. "$(dirname "$0")/wineenv.sh"
+. "$(dirname "$0")/play_common.sh"
 
-e2e_require_windows_build "$windowsBuild"
+e2e_require_windows_build "$windowsBuild" tests/e2e/driver/pelorix-driver.exe
 command -v makensis >/dev/null || e2e_skip "makensis is not installed (apt-get install nsis)"
 driverExe=$windowsBuild/tests/e2e/driver/pelorix-driver.exe
-e2e_require_product "$driverExe" pelorix-driver.exe
 e2e_find_wine
 e2e_require_xvfb
 e2e_begin "$root" package
@@ -23,9 +22,8 @@ e2e_begin "$root" package
 name=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "\(.*\)")$/\1/p' "$windowsBuild/CPackConfig.cmake")
 [ -n "$name" ] || e2e_skip "the windows build has no package (no CPACK_PACKAGE_FILE_NAME in its CPackConfig.cmake)"
 [ -f "$windowsBuild/$name.exe" ] || e2e_skip "no installer $name.exe: makensis was missing when the windows build was configured"
-e2e_require_product "$windowsBuild/$name.zip" "the ZIP $name.zip"
+[ -f "$windowsBuild/$name.zip" ] || e2e_skip "no ZIP $name.zip"
 
-driver() { e2e_wine "$driverExe" "$@"; }
 files() { (cd "$1" && find . -type f | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' '); }
 
 # ---- the ZIP: one top folder with exactly these files
@@ -57,9 +55,9 @@ e2e_wine start /wait /unix "$shortcut" >player.log 2>&1 &
 startPid=$!
 driver wait PELORIX 30000 || { cat player.log; e2e_fail "no PELORIX window within 30 s of starting the shortcut"; }
 [ "$(driver text main)" = "PELORIX 2.2" ] || fail "window caption '$(driver text main)', wanted 'PELORIX 2.2'"
-driver close || fail "cannot post WM_CLOSE"
-driver gone 10000 || fail "the window is still there 10 s after WM_CLOSE"
-e2e_wait_exit $startPid 20 || fail "the player started from the shortcut ended with status $? (124: still running)"
+# The window goes once WM_DESTROY has written PELORIX.ini; `start` itself may return before.
+driver close && driver gone 10000 || fail "the window is still there 10 s after WM_CLOSE"
+expect_exit $startPid 20 "from the shortcut, after WM_CLOSE"
 [ -f "$installDir/PELORIX.ini" ] || fail "the player left no PELORIX.ini in the install folder: not the installed copy?"
 
 # ---- uninstall: it copies itself to a temporary folder and returns at once

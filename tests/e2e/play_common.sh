@@ -31,6 +31,8 @@ make_clip() {
 
 # settings_text FORMAT LANGUAGE REPEAT ADVANCE CLEAR FOLDER ENTRY...: PELORIX.ini as written on Windows.
 settings_text() { printf '%s\r\n' "${@:1:5}" $(($# - 6)) "${@:6}"; }
+# expect_ini WHEN FORMAT ...: app/PELORIX.ini holds what settings_text FORMAT ... gives.
+expect_ini() { settings_text "${@:2}" | cmp -s - app/PELORIX.ini || fail "PELORIX.ini $1: $(head -c 400 app/PELORIX.ini | cat -A)"; }
 
 # start_player [FOLDER]: PELORIX.exe in FOLDER (app/) with its window up; idleText is control 21's.
 start_player() {
@@ -52,7 +54,11 @@ playlist_rows() {
     return 1
 }
 
+# expect_exit PID SECONDS WHAT: the player ends within SECONDS after WHAT, with status 0.
+expect_exit() { e2e_wait_exit "$1" "$2" || fail "PELORIX.exe ended with status $? $3 (124: still running after $2 s)"; }
+
 pushed() { [ $(($(driver state "$1") & 4)) != 0 ]; }   # BM_GETSTATE: BST_PUSHED
+text_has() { [[ $(driver text "$1") == *"$2"* ]]; }   # ID TEXT
 player_idle() { ! pushed 1 && [ "$(driver text 21)" = "$idleText" ]; }
 wait_idle() { e2e_poll "$1" player_idle; }   # SECONDS
 size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
@@ -60,3 +66,10 @@ grown_to() { [ "$(size_of "$1")" -ge "$2" ]; }
 wait_capture() { e2e_poll "$3" grown_to "$1" "$2"; }   # FILE BYTES SECONDS
 captures() { ls cap/out.raw cap/out.raw.[0-9]* 2>/dev/null; }   # in the order of the device's openings
 compare() { python3 "$playHere/capture_cmp.py" "$@"; }
+# shoot FILE: the player's main window as the screen shows it, once the controls have painted (with ImageMagick).
+shoot() {
+    local l t r b
+    command -v import >/dev/null || return 0
+    read -r l t r b < <(driver rect main) && sleep 0.3 && import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$1" ||
+        fail "screenshot $1 failed"
+}

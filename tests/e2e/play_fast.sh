@@ -43,7 +43,8 @@ compare exact mono-decoded.wav "${files[1]:-cap/out.raw.0001}" || fail "the seco
 
 # Exit writes PELORIX.ini; a restart reads it back; closing the window writes it again.
 for how in "command 3" close; do
-    driver $how && e2e_wait_exit $playerPid 10 || fail "PELORIX.exe ended with status $? after $how (124: still running)"
+    driver $how
+    expect_exit $playerPid 10 "after $how"
     cmp -s app/PELORIX.ini expected.ini ||
         { fail "PELORIX.ini after $how differs (< wanted, > written):"; diff expected.ini app/PELORIX.ini | cat -A | head -20; }
     [ "$how" = close ] || { start_player; expect_state restart 0; }

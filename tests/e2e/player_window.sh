@@ -10,7 +10,6 @@ root=$1 layoutTool=$3
 e2e_require_tools "$layoutTool"
 player_begin "$root" player_window "$2"
 shots=$root/screenshots && mkdir -p "$shots"
-shoot() { ! command -v import >/dev/null || e2e_shoot "$shots/$1.png" || fail "screenshot $1 failed"; }
 
 start_player
 [ "$(driver text main)" = "PELORIX 2.2" ] || fail "window caption '$(driver text main)', wanted 'PELORIX 2.2'"
@@ -65,7 +64,7 @@ state="$(driver lbcursel 35) $(driver check 4) $(driver check 5) $(driver check 
 # Wine's default window is smaller than the 100 x 40 canvas; enlarged, no control may move.
 w=$((100 * unit + 60)) h=$((40 * lineHeight + 90))
 driver move 0 0 $((w < 1280 ? w : 1280)) $((h < 1024 ? h : 1024)) || fail "cannot enlarge the window"
-shoot player-lang0
+shoot "$shots/player-lang0.png"
 # The language command: variants 1, 2, ... while they exist, then the base.
 files=(app/PELORIX.h)
 for ((language = 1; language <= 99; language++)); do
@@ -74,10 +73,11 @@ for ((language = 1; language <= 99; language++)); do
     expect_layout "$label" "${files[@]}"
     driver send 0 || fail "$label: the language command was not handled"
     check_children "$label"
-    shoot "player-$label"
+    shoot "$shots/player-$label.png"
     [ "$label" = back-to-lang0 ] && break
 done
-driver close && e2e_wait_exit $playerPid 20 || fail "PELORIX.exe ended with status $? after WM_CLOSE (124: still running)"
+driver close
+expect_exit $playerPid 20 "after WM_CLOSE"
 
 # The exe alone, without a layout file. The driver prints a backslash as \\.
 mkdir alone && cp "$player" alone/ && { "$WINE" "$PWD/alone/PELORIX.exe" >alone.log 2>&1 9>&- & }
@@ -85,6 +85,6 @@ alonePid=$!
 wanted=$(printf 'Error\nI need %s' "$(e2e_winpath "$PWD/alone/PELORIX.h")" | sed 's/\\/\\\\/g')
 driver msgbox 30000 >msgbox.txt && [ "$(head -n 2 msgbox.txt)" = "$wanted" ] && driver dlgpress 1 ||
     fail "message box \"$(head -n 2 msgbox.txt)\" and its OK, wanted \"$wanted\""
-e2e_wait_exit $alonePid 20 || fail "PELORIX.exe without a layout ended with status $? (124: still running)"
+expect_exit $alonePid 20 "without a layout"
 [ "$(ls -A alone)" = PELORIX.exe ] || fail "without a layout the player left files: $(ls -A alone | tr '\n' ' ')"
 e2e_done "PELORIX.exe under Wine: window, controls, language steps and the missing layout as expected (screenshots in $shots)"

@@ -29,7 +29,7 @@ expect_rows() {
 # add ID ANSWER: the add command through the dialog, done once the window thread answers again.
 add() { driver command "$1" && driver dlgopen "$2" 5000 && driver send 99 || fail "the dialog did not take \"$2\""; }
 select_row() { driver lbsel 35 "$1" >/dev/null && driver command 35 "${2:-1}"; }
-exit_player() { driver command 3; e2e_wait_exit $playerPid 10 || fail "PELORIX.exe ended with status $? after Exit $1 (124: still running)"; }
+exit_player() { driver command 3; expect_exit $playerPid 10 "after Exit $1"; }
 
 start_player
 add 25 "$clips\\"
@@ -44,8 +44,7 @@ select_row 3 2
 wait_idle 20 || fail "the double-clicked entry still plays after 20 s"
 compare exact "$cafe-decoded.wav" cap/out.raw || fail "the double-clicked entry did not play exactly"
 exit_player "with the Playlist edited"
-settings_text 10 0 0 0 0 "$A" "$A" "$A" "$B" "$C" | cmp -s - app/PELORIX.ini ||
-    fail "PELORIX.ini after Exit: $(cat -A app/PELORIX.ini | tr '\n' ' ')"
+expect_ini "after Exit" 10 0 0 0 0 "$A" "$A" "$A" "$B" "$C"
 start_player
 expect_rows restart "$A" "$A" "$B" "$C"
 
@@ -57,9 +56,8 @@ select_row 1 2
 e2e_poll 5 pushed 1 && driver send 15 && pushed 15 || fail "the double-clicked long entry is not playing: \"$(driver text 21)\""
 # A language switch shows the idle texts; a moment of playing shows the position again.
 for language in 0 1 2; do
-    command -v import >/dev/null || break
     [ $language = 0 ] || { driver send 0 && driver send 15 && sleep 0.3 && driver send 15; }
-    e2e_shoot "$PWD/playing-lang$language.png" || fail "screenshot of language $language failed"
+    shoot "$PWD/playing-lang$language.png"
 done
 exit_player "while paused"
 e2e_done "PELORIX.exe under Wine: the Playlist built through the file dialog, played and saved (screenshots in $PWD)"

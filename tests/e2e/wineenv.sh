@@ -20,25 +20,18 @@ e2e_find_wine() {
     [ -n "$WINESERVER" ] || e2e_skip "Wine is incomplete: no wineserver beside $WINE"
 }
 
-e2e_require_product() { [ -f "$1" ] || e2e_skip "$2 is not built yet (no $1)"; }   # PATH NAME
 # e2e_require_windows_build FOLDER [PRODUCT...]: the folder ("-": none) and the products in it.
 e2e_require_windows_build() {
     local p
     [ "${1:--}" != - ] || e2e_skip "no windows build: configure with -DPELORIX_WINDOWS_BUILD=<windows build folder>"
     [ -d "$1" ] || e2e_skip "the windows build folder $1 does not exist"
-    for p in "${@:2}"; do e2e_require_product "$1/$p" "${p##*/}"; done
+    for p in "${@:2}"; do [ -f "$1/$p" ] || e2e_skip "${p##*/} is not built yet (no $1/$p)"; done
 }
 # e2e_require_tools TOOL...: native programs of this build ("-": not built).
 e2e_require_tools() { local t; for t; do [ "$t" != - ] && [ -x "$t" ] || e2e_skip "a native tool is not built yet ($t)"; done; }
 
 e2e_wine() { "$WINE" "$@" 9>&-; }   # a Windows program (or wineboot, reg), without the lock
 e2e_winpath() { printf 'Z:%s' "$1" | tr / '\\'; }   # Wine's Z: drive shows the whole file system
-
-# e2e_shoot FILE: the player's main window as the screen shows it, once the controls have painted.
-e2e_shoot() {
-    local l t r b
-    read -r l t r b < <(e2e_wine "$driverExe" rect main) && sleep 0.3 && import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$1"
-}
 
 e2e_stop_wine() { "$WINESERVER" -k >/dev/null 2>&1 9>&-; timeout 20 "$WINESERVER" -w >/dev/null 2>&1 9>&-; }
 

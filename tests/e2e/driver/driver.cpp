@@ -1,63 +1,26 @@
 // pelorix-driver: a console program that finds the running player's window
 // (class "PELORIX") and inspects or steers it from another process, for the
-// end-to-end tests under Wine. One operation per call; results on standard
-// output, one value or one row per line. Exit status 0 when the operation
-// succeeded (or its condition held), 1 when the window, control or dialog was
-// not there or a wait ran out, 2 for a usage error.
+// end-to-end tests under Wine. One operation per call (the table at the end
+// lists them); results on standard output, one value or one row per line.
+// Exit status 0 when the operation succeeded (or its condition held), 1 when
+// the window, control or dialog was not there or a wait ran out, 2 for a
+// usage error. Texts are printed with C escapes: \\ \n \r \t \" and \xHH
+// outside 0x20..0x7E.
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
 #include <winternl.h>
-#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-static const char* const UsageText =
-    "usage: pelorix-driver OPERATION ...\n"
-    "  wait CLASS MS            a visible top-level window of CLASS within MS milliseconds\n"
-    "  gone MS                  the player's window has disappeared within MS\n"
-    "  text ID                  the control's text (ID main: the main window)\n"
-    "  waittext ID TEXT MS      the control's text contains TEXT within MS\n"
-    "  lbcount ID               number of list box strings\n"
-    "  lbtext ID I              list box string I\n"
-    "  lbcursel ID              index of the selected list box string, -1 for none\n"
-    "  check ID                 BM_GETCHECK\n"
-    "  state ID                 BM_GETSTATE\n"
-    "  command ID [CODE]        post WM_COMMAND from control ID with notification CODE\n"
-    "  send ID [CODE]           send it and wait until it is handled\n"
-    "  stamped ID [CODE]        post it and print when: microseconds since 1970, the host's clock\n"
-    "  close                    post WM_CLOSE to the main window\n"
-    "  pid                      the player's process identifier\n"
-    "  times                    the player's CPU time so far: user and kernel milliseconds\n"
-    "  rect ID                  left top right bottom, screen pixels\n"
-    "  move X Y W H             move and size the main window\n"
-    "  children                 every child: id class style x y width height text\n"
-    "  metrics                  tmAveCharWidth tmHeight tmPitchAndFamily of the system font\n"
-    "  msgbox MS                wait for a dialog box; print its caption and its text\n"
-    "  dlgpress ID              press the dialog box's button ID\n"
-    "  dlgopen TEXT MS          type TEXT as the open-file dialog's file name and press Open\n"
-    "  lbsel ID I               LB_SETCURSEL I (follow with command ID 1 or 2 to notify)\n"
-    "  usage                    the player's handle count, working set and private bytes (KB)\n"
-    "  soak SEED COUNT MS CAPTURE  COUNT random commands, each after a gap of 0..MS ms; a line\n"
-    "                           each: number, kind, argument, capture files so far and the\n"
-    "                           last one's size, taken before sending (CAPTURE: the first file)\n"
-    "Texts are printed with C escapes: \\\\ \\n \\r \\t \\\" and \\xHH outside 0x20..0x7E.\n";
-
 const int PollMillis = 20;
 const UINT SendTimeoutMillis = 5000;   // a hung player fails the call instead of the test run
 const int TextSize = 4096;
 const int ClassSize = 256;
-const int MaxChildren = 512;
 
 static HWND mainWindow;                // the player's window, found by FindPlayer
-
-static int Usage()
-{
-    fputs(UsageText, stderr);
-    return 2;
-}
 
 static bool FindPlayer()
 {
@@ -75,6 +38,34 @@ static HWND FindControl(const char* id)
     HWND control = GetDlgItem(mainWindow, atoi(id));
     if (control == nullptr) fprintf(stderr, "pelorix-driver: no control %s\n", id);
     return control;
+}
+
+// A visible top-level window of the class, polled for up to millis.
+static HWND FindVisible(const char* className, int millis)
+{
+    for (int waited = 0;; waited += PollMillis) {
+        HWND window = FindWindowA(className, nullptr);
+        if (window != nullptr && IsWindowVisible(window)) return window;
+        if (waited >= millis) return nullptr;
+        Sleep(PollMillis);
+    }
+}
+
+// Polls until no window of the player's class is left, hidden or not.
+static int WaitGone(int millis)
+{
+    for (int waited = 0; FindWindowA("PELORIX", nullptr) != nullptr; waited += PollMillis) {
+        if (waited >= millis) return 1;
+        Sleep(PollMillis);
+    }
+    return 0;
+}
+
+static HWND FindDialog(int millis)
+{
+    HWND dialog = FindVisible("#32770", millis);
+    if (dialog == nullptr) fputs("pelorix-driver: no dialog box\n", stderr);
+    return dialog;
 }
 
 // Messages to another process's window go through the system; a timeout keeps
@@ -101,7 +92,8 @@ static bool ReadText(HWND window, char* text)
     return true;
 }
 
-static void PrintEscaped(const char* text)
+// The text escaped, then the end of the line.
+static void PrintLine(const char* text)
 {
     for (const unsigned char* c = (const unsigned char*)text; *c != 0; c++) {
         if (*c == '\\') fputs("\\\\", stdout);
@@ -112,6 +104,7 @@ static void PrintEscaped(const char* text)
         else if (*c < 0x20 || *c > 0x7E) printf("\\x%02X", *c);
         else putchar(*c);
     }
+    putchar('\n');
 }
 
 static int PrintText(const char* id)
@@ -119,54 +112,11 @@ static int PrintText(const char* id)
     HWND control = FindControl(id);
     char text[TextSize];
     if (control == nullptr || !ReadText(control, text)) return 1;
-    PrintEscaped(text);
-    putchar('\n');
+    PrintLine(text);
     return 0;
 }
 
-// Polls until the control's text contains the wanted text; the last text seen
-// is printed either way.
-static int WaitText(const char* id, const char* wanted, int millis)
-{
-    char text[TextSize];
-    text[0] = 0;
-    for (int waited = 0;; waited += PollMillis) {
-        // Looked up on every poll, quietly: the window may come or go meanwhile.
-        HWND window = FindWindowA("PELORIX", nullptr);
-        HWND control = window == nullptr ? nullptr : strcmp(id, "main") == 0 ? window : GetDlgItem(window, atoi(id));
-        if (control != nullptr && ReadText(control, text) && strstr(text, wanted) != nullptr) break;
-        if (waited >= millis) {
-            PrintEscaped(text);
-            putchar('\n');
-            return 1;
-        }
-        Sleep(PollMillis);
-    }
-    PrintEscaped(text);
-    putchar('\n');
-    return 0;
-}
-
-static int WaitWindow(const char* className, int millis)
-{
-    for (int waited = 0;; waited += PollMillis) {
-        HWND window = FindWindowA(className, nullptr);
-        if (window != nullptr && IsWindowVisible(window)) return 0;
-        if (waited >= millis) return 1;
-        Sleep(PollMillis);
-    }
-}
-
-static int WaitGone(int millis)
-{
-    for (int waited = 0;; waited += PollMillis) {
-        if (FindWindowA("PELORIX", nullptr) == nullptr) return 0;
-        if (waited >= millis) return 1;
-        Sleep(PollMillis);
-    }
-}
-
-// Sends a message without arguments to a control and prints the result.
+// Sends a message to a control and prints the result.
 static int PrintResult(const char* id, UINT message, WPARAM wParam)
 {
     HWND control = FindControl(id);
@@ -183,13 +133,10 @@ static int PrintListText(const char* id, int index)
     HWND list = FindControl(id);
     LRESULT length;
     if (list == nullptr || !Send(list, LB_GETTEXTLEN, (WPARAM)index, 0, length)) return 1;
-    if (length < 0 || length >= TextSize) {
-        fprintf(stderr, "pelorix-driver: no string %d in list box %s\n", index, id);
-        return 1;
-    }
     static WCHAR wide[TextSize];
     DWORD_PTR copied = 0;
-    if (SendMessageTimeoutW(list, LB_GETTEXT, (WPARAM)index, (LPARAM)wide, SMTO_ABORTIFHUNG, SendTimeoutMillis,
+    if (length < 0 || length >= TextSize ||
+        SendMessageTimeoutW(list, LB_GETTEXT, (WPARAM)index, (LPARAM)wide, SMTO_ABORTIFHUNG, SendTimeoutMillis,
                             &copied) == 0 ||
         (LRESULT)copied < 0 || copied >= (DWORD_PTR)TextSize) {
         fprintf(stderr, "pelorix-driver: list box %s did not give string %d\n", id, index);
@@ -198,17 +145,15 @@ static int PrintListText(const char* id, int index)
     wide[copied] = 0;
     char text[TextSize];
     if (WideCharToMultiByte(CP_ACP, 0, wide, -1, text, TextSize, nullptr, nullptr) == 0) return 1;
-    PrintEscaped(text);
-    putchar('\n');
+    PrintLine(text);
     return 0;
 }
 
 // WM_COMMAND as the control itself sends it: identifier in the low word, the
 // notification code in the high word, the control's handle in lParam.
-static int Command(const char* id, int code, bool wait)
+static int Command(int identifier, int code, bool wait)
 {
     if (!FindPlayer()) return 1;
-    int identifier = atoi(id);
     HWND control = GetDlgItem(mainWindow, identifier);
     WPARAM wParam = MAKEWPARAM(identifier, code);
     if (!wait) return PostMessageA(mainWindow, WM_COMMAND, wParam, (LPARAM)control) ? 0 : 1;
@@ -217,31 +162,15 @@ static int Command(const char* id, int code, bool wait)
 }
 
 // The moment of posting, on the clock the host's own tools read, so that a
-// test can set it against the times at which the captured audio changed.
-static int StampedCommand(const char* id, int code)
+// benchmark can set it against the times at which the captured audio changed.
+static int StampedCommand(int identifier, int code)
 {
-    if (Command(id, code, false) != 0) return 1;
+    if (Command(identifier, code, false) != 0) return 1;
     FILETIME now;
     GetSystemTimePreciseAsFileTime(&now);
     ULONGLONG ticks = (ULONGLONG)now.dwHighDateTime << 32 | now.dwLowDateTime;   // 100 ns since 1601
     const ULONGLONG UnixEpochTicks = 116444736000000000ull;
     printf("%llu\n", (ticks - UnixEpochTicks) / 10);
-    return 0;
-}
-
-static bool PlayerProcess(DWORD& process)
-{
-    if (!FindPlayer()) return false;
-    process = 0;
-    GetWindowThreadProcessId(mainWindow, &process);
-    return process != 0;
-}
-
-static int PrintProcessId()
-{
-    DWORD process;
-    if (!PlayerProcess(process)) return 1;
-    printf("%lu\n", (unsigned long)process);
     return 0;
 }
 
@@ -258,11 +187,13 @@ struct ProcessEntry {
     ULONG handleCount;
 };
 
-// The player's entry in the system's process list, or null.
+// The player's entry in the system's process list, or null. Wine 8 gives
+// another process's times and handle count only there: its GetProcessTimes
+// returns the caller's own times, its GetProcessHandleCount 0.
 static const ProcessEntry* PlayerEntry()
 {
-    DWORD process;
-    if (!PlayerProcess(process)) return nullptr;
+    DWORD process = 0;
+    if (!FindPlayer() || GetWindowThreadProcessId(mainWindow, &process) == 0) return nullptr;
     typedef LONG(WINAPI * QueryFunction)(ULONG, PVOID, ULONG, PULONG);
     QueryFunction query =
         (QueryFunction)(void*)GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation");
@@ -283,8 +214,6 @@ static const ProcessEntry* PlayerEntry()
     return nullptr;
 }
 
-// From the process list: Wine 8's GetProcessTimes on another process's
-// handle returns the caller's own times.
 static int PrintProcessTimes()
 {
     const ProcessEntry* entry = PlayerEntry();
@@ -302,52 +231,31 @@ static int PrintRect(const char* id)
     return 0;
 }
 
-static int Move(int x, int y, int width, int height)
+// One row per direct child (a dialog's combo boxes have children of their
+// own), tab-separated, rectangle in the main window's client coordinates.
+static BOOL CALLBACK PrintChild(HWND child, LPARAM failed)
 {
-    if (!FindPlayer()) return 1;
-    return SetWindowPos(mainWindow, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
-}
-
-struct ChildList {
-    HWND windows[MaxChildren];
-    int count;
-};
-
-static BOOL CALLBACK CollectChild(HWND window, LPARAM list)
-{
-    ChildList& children = *(ChildList*)list;
-    // Direct children only: the main window's controls have no children of
-    // their own here, but a dialog's combo boxes do.
-    if (GetParent(window) == mainWindow && children.count < MaxChildren) {
-        children.windows[children.count++] = window;
-    }
+    char className[ClassSize];
+    char text[TextSize];
+    if (GetParent(child) != mainWindow) return TRUE;
+    if (GetClassNameA(child, className, ClassSize) == 0) className[0] = 0;
+    if (!ReadText(child, text)) *(bool*)failed = true;
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, mainWindow, (POINT*)&rect, 2);
+    printf("%d\t%s\t0x%08lX\t%ld\t%ld\t%ld\t%ld\t", GetDlgCtrlID(child), className,
+           (unsigned long)(GetWindowLongA(child, GWL_STYLE) & 0xFFFFFFFFul), (long)rect.left, (long)rect.top,
+           (long)(rect.right - rect.left), (long)(rect.bottom - rect.top));
+    PrintLine(text);
     return TRUE;
 }
 
-// One row per child, tab-separated, rectangle in the main window's client
-// coordinates.
 static int PrintChildren()
 {
+    bool failed = false;
     if (!FindPlayer()) return 1;
-    static ChildList children;
-    children.count = 0;
-    EnumChildWindows(mainWindow, CollectChild, (LPARAM)&children);
-    for (int i = 0; i < children.count; i++) {
-        HWND child = children.windows[i];
-        char className[ClassSize];
-        char text[TextSize];
-        if (GetClassNameA(child, className, ClassSize) == 0) className[0] = 0;
-        if (!ReadText(child, text)) return 1;
-        RECT rect;
-        GetWindowRect(child, &rect);
-        MapWindowPoints(nullptr, mainWindow, (POINT*)&rect, 2);
-        printf("%d\t%s\t0x%08lX\t%ld\t%ld\t%ld\t%ld\t", GetDlgCtrlID(child), className,
-               (unsigned long)(GetWindowLongA(child, GWL_STYLE) & 0xFFFFFFFFul), (long)rect.left, (long)rect.top,
-               (long)(rect.right - rect.left), (long)(rect.bottom - rect.top));
-        PrintEscaped(text);
-        putchar('\n');
-    }
-    return 0;
+    EnumChildWindows(mainWindow, PrintChild, (LPARAM)&failed);
+    return failed ? 1 : 0;
 }
 
 // The system font, as the player measures it for its layout units.
@@ -362,49 +270,24 @@ static int PrintMetrics()
     return 0;
 }
 
-static HWND FindDialog(int millis)
-{
-    for (int waited = 0;; waited += PollMillis) {
-        HWND dialog = FindWindowA("#32770", nullptr);
-        if (dialog != nullptr && IsWindowVisible(dialog)) return dialog;
-        if (waited >= millis) return nullptr;
-        Sleep(PollMillis);
-    }
-}
-
-struct DialogText {
-    char text[TextSize];
-    bool found;
-};
-
 // The message text is the static control that has text; the icon's has none.
-static BOOL CALLBACK FindDialogText(HWND window, LPARAM found)
+static BOOL CALLBACK FindDialogText(HWND window, LPARAM text)
 {
-    DialogText& result = *(DialogText*)found;
     char className[ClassSize];
     if (GetClassNameA(window, className, ClassSize) == 0 || lstrcmpiA(className, "Static") != 0) return TRUE;
-    if (!ReadText(window, result.text) || result.text[0] == 0) return TRUE;
-    result.found = true;
-    return FALSE;
+    return !ReadText(window, (char*)text) || ((char*)text)[0] == 0;
 }
 
 static int PrintMessageBox(int millis)
 {
     HWND dialog = FindDialog(millis);
-    if (dialog == nullptr) {
-        fputs("pelorix-driver: no dialog box\n", stderr);
-        return 1;
-    }
     char caption[TextSize];
-    if (!ReadText(dialog, caption)) return 1;
-    static DialogText message;
-    message.found = false;
-    message.text[0] = 0;
-    EnumChildWindows(dialog, FindDialogText, (LPARAM)&message);
-    PrintEscaped(caption);
-    putchar('\n');
-    PrintEscaped(message.text);
-    putchar('\n');
+    static char message[TextSize];
+    if (dialog == nullptr || !ReadText(dialog, caption)) return 1;
+    message[0] = 0;
+    EnumChildWindows(dialog, FindDialogText, (LPARAM)message);
+    PrintLine(caption);
+    PrintLine(message);
     return 0;
 }
 
@@ -412,15 +295,8 @@ static int PrintMessageBox(int millis)
 static int PressDialogButton(int identifier)
 {
     HWND dialog = FindDialog(0);
-    if (dialog == nullptr) {
-        fputs("pelorix-driver: no dialog box\n", stderr);
-        return 1;
-    }
-    HWND button = GetDlgItem(dialog, identifier);
-    if (button == nullptr) {
-        fprintf(stderr, "pelorix-driver: no button %d in the dialog box\n", identifier);
-        return 1;
-    }
+    HWND button = dialog == nullptr ? nullptr : GetDlgItem(dialog, identifier);
+    if (button == nullptr) return 1;
     return PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(identifier, BN_CLICKED), (LPARAM)button) ? 0 : 1;
 }
 
@@ -428,20 +304,15 @@ static int PressDialogButton(int identifier)
 // The dialog shows itself before it puts the initial name there (or empties
 // the field, for a folder), so the name is set until it has read back for a
 // few polls; then Open is posted as a press of Return would.
-static HWND FileNameField(HWND dialog)
-{
-    HWND field = dialog == nullptr ? nullptr : GetDlgItem(dialog, 1148);
-    HWND combo = field == nullptr ? nullptr : FindWindowExA(field, nullptr, "ComboBox", nullptr);
-    return combo == nullptr ? nullptr : FindWindowExA(combo, nullptr, "Edit", nullptr);
-}
-
 static int AnswerOpenDialog(const char* text, int millis)
 {
     char shown[TextSize];
     int steady = 0;
     for (int waited = 0; waited <= millis; waited += PollMillis) {
-        HWND dialog = FindDialog(0);
-        HWND edit = FileNameField(dialog);
+        HWND dialog = FindVisible("#32770", 0);
+        HWND field = dialog == nullptr ? nullptr : GetDlgItem(dialog, 1148);
+        HWND combo = field == nullptr ? nullptr : FindWindowExA(field, nullptr, "ComboBox", nullptr);
+        HWND edit = combo == nullptr ? nullptr : FindWindowExA(combo, nullptr, "Edit", nullptr);
         LRESULT done;
         if (edit != nullptr && ReadText(edit, shown)) {
             if (strcmp(shown, text) != 0) {
@@ -455,30 +326,6 @@ static int AnswerOpenDialog(const char* text, int millis)
     }
     fputs("pelorix-driver: no open-file dialog took the name\n", stderr);
     return 1;
-}
-
-// Wine 8's GetProcessHandleCount on another process gives 0, and so does its
-// PrivateUsage; the process list has the handle count then. The working set
-// is the process's resident size there.
-static int PrintUsage()
-{
-    const ProcessEntry* entry = PlayerEntry();
-    if (entry == nullptr) return 1;
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
-                                 (DWORD)(DWORD_PTR)entry->uniqueProcessId);
-    PROCESS_MEMORY_COUNTERS_EX memory = {};
-    memory.cb = sizeof memory;
-    DWORD handles = 0;
-    BOOL measured = process != nullptr && GetProcessMemoryInfo(process, (PROCESS_MEMORY_COUNTERS*)&memory, sizeof memory);
-    if (process == nullptr || !GetProcessHandleCount(process, &handles) || handles == 0) handles = entry->handleCount;
-    if (process != nullptr) CloseHandle(process);
-    if (!measured) {
-        fprintf(stderr, "pelorix-driver: no memory figures (error %lu)\n", (unsigned long)GetLastError());
-        return 1;
-    }
-    printf("%lu %llu %llu\n", (unsigned long)handles, (unsigned long long)memory.WorkingSetSize / 1024,
-           (unsigned long long)memory.PrivateUsage / 1024);
-    return 0;
 }
 
 // The soak's commands: kind, control identifier, frames a seek moves, share
@@ -535,15 +382,13 @@ static int Soak(unsigned seed, int count, int maxGapMillis, const char* capture)
         HWND list = FindControl("35");
         LRESULT rows = 0, done;
         if (list == nullptr || !Send(list, LB_GETCOUNT, 0, 0, rows)) return 1;
-        int argument = command->identifier == 35 ? (int)SoakRandom(rows > 0 ? (unsigned)rows : 1)
-                                                 : command->frames;
+        bool row = command->identifier == 35;
+        int argument = row ? (int)SoakRandom(rows > 0 ? (unsigned)rows : 1) : command->frames;
         CaptureMark(capture, files, size);
         printf("%d %s %d %d %lld\n", i, command->kind, argument, files, files > 0 ? size : 0);
         fflush(stdout);
-        if (command->identifier == 35 && !Send(list, LB_SETCURSEL, argument, 0, done)) return 1;
-        char id[16];
-        snprintf(id, sizeof id, "%d", command->identifier);
-        if (Command(id, command->identifier == 35 ? LBN_DBLCLK : BN_CLICKED, true) != 0) {
+        if (row && !Send(list, LB_SETCURSEL, argument, 0, done)) return 1;
+        if (Command(command->identifier, row ? LBN_DBLCLK : BN_CLICKED, true) != 0) {
             fprintf(stderr, "pelorix-driver: command %d (%s) was not handled\n", i, command->kind);
             return 1;
         }
@@ -551,47 +396,85 @@ static int Soak(unsigned seed, int count, int maxGapMillis, const char* capture)
     return 0;
 }
 
+// An operation: its name, its operands (some last ones optional), what it does.
+struct Operation {
+    const char* name;
+    const char* operands;
+    int least, most;
+    int (*run)(int count, char** operand);
+    const char* what;
+};
+
+static int CodeOperand(int count, char** operand)   // [CODE], BN_CLICKED when left out
+{
+    return count == 2 ? atoi(operand[1]) : BN_CLICKED;
+}
+
+static const Operation Operations[] = {
+    {"wait", "CLASS MS", 2, 2, [](int, char** a) { return FindVisible(a[0], atoi(a[1])) != nullptr ? 0 : 1; },
+     "a visible top-level window of CLASS within MS milliseconds"},
+    {"gone", "MS", 1, 1, [](int, char** a) { return WaitGone(atoi(a[0])); },
+     "the player's window has disappeared within MS"},
+    {"text", "ID", 1, 1, [](int, char** a) { return PrintText(a[0]); }, "the control's text (ID main: the main window)"},
+    {"lbcount", "ID", 1, 1, [](int, char** a) { return PrintResult(a[0], LB_GETCOUNT, 0); }, "number of list box strings"},
+    {"lbtext", "ID I", 2, 2, [](int, char** a) { return PrintListText(a[0], atoi(a[1])); }, "list box string I"},
+    {"lbcursel", "ID", 1, 1, [](int, char** a) { return PrintResult(a[0], LB_GETCURSEL, 0); },
+     "index of the selected list box string, -1 for none"},
+    {"lbsel", "ID I", 2, 2, [](int, char** a) { return PrintResult(a[0], LB_SETCURSEL, atoi(a[1])); },
+     "LB_SETCURSEL I (follow with command ID 1 or 2 to notify)"},
+    {"check", "ID", 1, 1, [](int, char** a) { return PrintResult(a[0], BM_GETCHECK, 0); }, "BM_GETCHECK"},
+    {"state", "ID", 1, 1, [](int, char** a) { return PrintResult(a[0], BM_GETSTATE, 0); }, "BM_GETSTATE"},
+    {"command", "ID [CODE]", 1, 2, [](int n, char** a) { return Command(atoi(a[0]), CodeOperand(n, a), false); },
+     "post WM_COMMAND from control ID with notification CODE"},
+    {"send", "ID [CODE]", 1, 2, [](int n, char** a) { return Command(atoi(a[0]), CodeOperand(n, a), true); },
+     "send it and wait until it is handled"},
+    {"stamped", "ID [CODE]", 1, 2, [](int n, char** a) { return StampedCommand(atoi(a[0]), CodeOperand(n, a)); },
+     "post it and print when: microseconds since 1970, the host's clock"},
+    {"close", "", 0, 0, [](int, char**) { return FindPlayer() && PostMessageA(mainWindow, WM_CLOSE, 0, 0) ? 0 : 1; },
+     "post WM_CLOSE to the main window"},
+    {"times", "", 0, 0, [](int, char**) { return PrintProcessTimes(); },
+     "the player's CPU time so far: user and kernel milliseconds"},
+    {"handles", "", 0, 0,
+     [](int, char**) {
+         const ProcessEntry* entry = PlayerEntry();
+         return entry != nullptr && printf("%lu\n", (unsigned long)entry->handleCount) > 0 ? 0 : 1;
+     },
+     "the player's handle count"},
+    {"rect", "ID", 1, 1, [](int, char** a) { return PrintRect(a[0]); }, "left top right bottom, screen pixels"},
+    {"move", "X Y W H", 4, 4,
+     [](int, char** a) {
+         return FindPlayer() && SetWindowPos(mainWindow, nullptr, atoi(a[0]), atoi(a[1]), atoi(a[2]), atoi(a[3]),
+                                             SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
+     },
+     "move and size the main window"},
+    {"children", "", 0, 0, [](int, char**) { return PrintChildren(); },
+     "every child: id class style x y width height text"},
+    {"metrics", "", 0, 0, [](int, char**) { return PrintMetrics(); },
+     "tmAveCharWidth tmHeight tmPitchAndFamily of the system font"},
+    {"msgbox", "MS", 1, 1, [](int, char** a) { return PrintMessageBox(atoi(a[0])); },
+     "wait for a dialog box; print its caption and its text"},
+    {"dlgpress", "ID", 1, 1, [](int, char** a) { return PressDialogButton(atoi(a[0])); }, "press the dialog box's button ID"},
+    {"dlgopen", "TEXT MS", 2, 2, [](int, char** a) { return AnswerOpenDialog(a[0], atoi(a[1])); },
+     "type TEXT as the open-file dialog's file name and press Open"},
+    {"soak", "SEED COUNT MS CAPTURE", 4, 4,
+     [](int, char** a) { return Soak((unsigned)strtoul(a[0], nullptr, 10), atoi(a[1]), atoi(a[2]), a[3]); },
+     "COUNT random commands, each after a gap of 0..MS ms; a line each: number, kind, argument, capture "
+     "files so far and the last one's size, taken before sending (CAPTURE: the first file)"},
+};
+
 int main(int argc, char** argv)
 {
     _setmode(_fileno(stdout), _O_BINARY);   // LF line ends, as the tests compare them
-    if (argc < 2) return Usage();
-    const char* operation = argv[1];
-    int operands = argc - 2;
-    char** operand = argv + 2;
-    int result = 2;
-    if (strcmp(operation, "wait") == 0 && operands == 2) result = WaitWindow(operand[0], atoi(operand[1]));
-    else if (strcmp(operation, "gone") == 0 && operands == 1) result = WaitGone(atoi(operand[0]));
-    else if (strcmp(operation, "text") == 0 && operands == 1) result = PrintText(operand[0]);
-    else if (strcmp(operation, "waittext") == 0 && operands == 3)
-        result = WaitText(operand[0], operand[1], atoi(operand[2]));
-    else if (strcmp(operation, "lbcount") == 0 && operands == 1) result = PrintResult(operand[0], LB_GETCOUNT, 0);
-    else if (strcmp(operation, "lbtext") == 0 && operands == 2) result = PrintListText(operand[0], atoi(operand[1]));
-    else if (strcmp(operation, "lbcursel") == 0 && operands == 1) result = PrintResult(operand[0], LB_GETCURSEL, 0);
-    else if (strcmp(operation, "check") == 0 && operands == 1) result = PrintResult(operand[0], BM_GETCHECK, 0);
-    else if (strcmp(operation, "state") == 0 && operands == 1) result = PrintResult(operand[0], BM_GETSTATE, 0);
-    else if (strcmp(operation, "command") == 0 && (operands == 1 || operands == 2))
-        result = Command(operand[0], operands == 2 ? atoi(operand[1]) : BN_CLICKED, false);
-    else if (strcmp(operation, "send") == 0 && (operands == 1 || operands == 2))
-        result = Command(operand[0], operands == 2 ? atoi(operand[1]) : BN_CLICKED, true);
-    else if (strcmp(operation, "stamped") == 0 && (operands == 1 || operands == 2))
-        result = StampedCommand(operand[0], operands == 2 ? atoi(operand[1]) : BN_CLICKED);
-    else if (strcmp(operation, "pid") == 0 && operands == 0) result = PrintProcessId();
-    else if (strcmp(operation, "times") == 0 && operands == 0) result = PrintProcessTimes();
-    else if (strcmp(operation, "close") == 0 && operands == 0)
-        result = FindPlayer() && PostMessageA(mainWindow, WM_CLOSE, 0, 0) ? 0 : 1;
-    else if (strcmp(operation, "rect") == 0 && operands == 1) result = PrintRect(operand[0]);
-    else if (strcmp(operation, "move") == 0 && operands == 4)
-        result = Move(atoi(operand[0]), atoi(operand[1]), atoi(operand[2]), atoi(operand[3]));
-    else if (strcmp(operation, "children") == 0 && operands == 0) result = PrintChildren();
-    else if (strcmp(operation, "metrics") == 0 && operands == 0) result = PrintMetrics();
-    else if (strcmp(operation, "msgbox") == 0 && operands == 1) result = PrintMessageBox(atoi(operand[0]));
-    else if (strcmp(operation, "dlgpress") == 0 && operands == 1) result = PressDialogButton(atoi(operand[0]));
-    else if (strcmp(operation, "dlgopen") == 0 && operands == 2) result = AnswerOpenDialog(operand[0], atoi(operand[1]));
-    else if (strcmp(operation, "lbsel") == 0 && operands == 2) result = PrintResult(operand[0], LB_SETCURSEL, atoi(operand[1]));
-    else if (strcmp(operation, "usage") == 0 && operands == 0) result = PrintUsage();
-    else if (strcmp(operation, "soak") == 0 && operands == 4)
-        result = Soak((unsigned)strtoul(operand[0], nullptr, 10), atoi(operand[1]), atoi(operand[2]), operand[3]);
-    else return Usage();
-    fflush(stdout);
-    return result;
+    for (const Operation& operation : Operations) {
+        if (argc >= 2 && strcmp(argv[1], operation.name) == 0 && argc - 2 >= operation.least &&
+            argc - 2 <= operation.most) {
+            int result = operation.run(argc - 2, argv + 2);
+            fflush(stdout);
+            return result;
+        }
+    }
+    fputs("usage: pelorix-driver OPERATION ...\n", stderr);
+    for (const Operation& operation : Operations)
+        fprintf(stderr, "  %s %s: %s\n", operation.name, operation.operands, operation.what);
+    return 2;
 }
