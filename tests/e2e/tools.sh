@@ -22,7 +22,7 @@ decode_both() {
     mkdir -p "$d"
     "$native" "$2" "$d/native.wav" 2>"$d/native.err"
     n="$? $([ -s "$d/native.err" ] && echo warned)"
-    e2e_wine "$exe" "$(e2e_winpath "$2")" "$d/wine.wav" 2>"$d/wine.err"
+    e2e_wine_own "$d/wine.err" "$exe" "$(e2e_winpath "$2")" "$d/wine.wav"
     w="$? $([ -s "$d/wine.err" ] && echo warned)"
     [ "$n" = "$w" ] || fail "$d: status and warning \"$w\" under Wine, \"$n\" natively: $(cat "$d"/*.err)"
     if [ "${n% *}" = 0 ]; then
@@ -57,9 +57,10 @@ status_both() {
     for arg in "${@:2}"; do [[ $arg == /* ]] && arg=$(e2e_winpath "$arg"); args+=("$arg"); done
     "$native" "${@:2}" >/dev/null 2>&1
     statuses=$?
-    e2e_wine "$exe" "${args[@]}" >/dev/null 2>&1
+    e2e_wine_own status.err "$exe" "${args[@]}" >/dev/null
     statuses="$statuses $?"
-    [ "$statuses $(ls -A out)" = "$1 $1 " ] || fail "pelorix-decode ${*:2}: statuses $statuses (native, Wine), left \"$(ls -A out)\", wanted $1"
+    [ "$statuses $(ls -A out)" = "$1 $1 " ] ||
+        fail "pelorix-decode ${*:2}: statuses $statuses (native, Wine), left \"$(ls -A out)\", wanted $1: $(cat status.err)"
 }
 status_both 1 "$PWD/bad/text.wav" out/text.wav
 status_both 1 "$PWD/bad/missing.wav" out/missing.wav

@@ -31,6 +31,15 @@ e2e_require_windows_build() {
 e2e_require_tools() { local t; for t; do [ "$t" != - ] && [ -x "$t" ] || e2e_skip "a native tool is not built yet ($t)"; done; }
 
 e2e_wine() { "$WINE" "$@" 9>&-; }   # a Windows program (or wineboot, reg), without the lock
+# e2e_wine_own ERRORS PROGRAM ARGS...: the program's status, its standard error in the file ERRORS.
+# When Wine itself failed (its loader or its server connection, which it reports on lines
+# beginning "wine"), the program runs once more; the failed run's messages stay in ERRORS.wine.
+e2e_wine_own() {
+    e2e_wine "${@:2}" 2>"$1" && return 0
+    local status=$?
+    grep -q '^wine' "$1" || return $status
+    mv "$1" "$1.wine" && e2e_wine "${@:2}" 2>"$1"
+}
 e2e_winpath() { printf 'Z:%s' "$1" | tr / '\\'; }   # Wine's Z: drive shows the whole file system
 
 e2e_stop_wine() { "$WINESERVER" -k >/dev/null 2>&1 9>&-; timeout 20 "$WINESERVER" -w >/dev/null 2>&1 9>&-; }
