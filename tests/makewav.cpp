@@ -3,15 +3,10 @@
 //   makewav KIND RATE CHANNELS SAMPLES OUT.wav
 //   KIND: silence sine noise chirp extremes
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
-static void Put(std::string& out, unsigned long value, int bytes)
-{
-    for (int i = 0; i < bytes; i++) out += (char)(value >> (8 * i));
-}
+#include "testfiles.h"
 
 static int Sample(const char* kind, int i, int ch, int rate, unsigned& seed)
 {
@@ -36,22 +31,16 @@ int main(int argc, char** argv)
         return 2;
     }
     int rate = atoi(argv[2]), channels = atoi(argv[3]), samples = atoi(argv[4]);
-    std::string pcm, wav = "RIFF";
+    Bytes pcm;
     unsigned seed = 7;
     for (int i = 0; i < samples; i++)
-        for (int ch = 0; ch < channels; ch++) Put(pcm, (unsigned)Sample(argv[1], i, ch, rate, seed) & 0xFFFF, 2);
-    Put(wav, 36 + pcm.size(), 4);
-    wav += "WAVEfmt ";
-    Put(wav, 16, 4);
-    Put(wav, 1, 2);   // PCM
-    Put(wav, (unsigned long)channels, 2);
-    Put(wav, (unsigned long)rate, 4);
-    Put(wav, (unsigned long)rate * channels * 2, 4);
-    Put(wav, (unsigned long)channels * 2, 2);
-    Put(wav, 16, 2);
-    wav += "data";
-    Put(wav, pcm.size(), 4);
-    wav += pcm;
+        for (int ch = 0; ch < channels; ch++) {
+            Bytes value = LE((uint32_t)Sample(argv[1], i, ch, rate, seed), 2);
+            pcm.insert(pcm.end(), value.begin(), value.end());
+        }
+    Bytes wav = Text("RIFF") + LE(36 + (uint32_t)pcm.size(), 4) + Text("WAVEfmt ") + LE(16, 4) + LE(1, 2) +   // PCM
+                LE(channels, 2) + LE(rate, 4) + LE(rate * channels * 2, 4) + LE(channels * 2, 2) + LE(16, 2) +
+                Text("data") + LE((uint32_t)pcm.size(), 4) + pcm;
     FILE* out = fopen(argv[5], "wb");
     return out == nullptr || fwrite(wav.data(), 1, wav.size(), out) != wav.size() || fclose(out) != 0;
 }

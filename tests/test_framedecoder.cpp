@@ -1,7 +1,12 @@
-// Bit reader and frame decoder: worked examples, the edges of each coder, end
-// of file, damaged lengths and counts. Each code word, written and read back,
-// is in test_encoder.cpp; the stream vectors in tests/vectors are decoded and
-// compared by tools.sh, through the decoder's command line.
+// Codec: the stream file header (the little-endian reader, the validation and
+// the header read), the bit reader and the frame decoder: worked examples, the
+// edges of each coder, end of file, damaged lengths and counts. Each code word,
+// written and read back, is in test_encoder.cpp; the stream vectors in
+// tests/vectors are decoded and compared by tools.sh, through the decoder's
+// command line.
+#include <unistd.h>
+
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -11,18 +16,82 @@
 #include "codec/framedecoder.h"
 #include "testfiles.h"
 
-// With k = 2, B6 A0 2C 78 00 reads 3, 5, -7, -40000, each word fetching a
-// byte only when it needs one of its bits.
-TEST(ReadResidual, WorkedExampleFetchesOnlyTheBytesItNeeds)
+TEST(ReadLittleEndian, AssemblesBytesAndReadsEndOfFileAsFF)
 {
-    FILE* file = FileOf({0xB6, 0xA0, 0x2C, 0x78, 0x00, 0x55});
-    bitReader.bitMask = 0;
-    struct Word { int32_t value; long fetched; } words[] = {{3, 1}, {5, 2}, {-7, 2}, {-40000, 5}};
-    for (const Word& word : words) {
-        EXPECT_EQ(ReadResidual(file, 2), word.value);
-        EXPECT_EQ(ftell(file), word.fetched) << word.value;
+    struct Row { Bytes bytes; int count; int32_t expected; } rows[] = {
+        {{0x34, 0x12}, 2, 0x1234}, {{0xFF, 0xFF}, 2, 65535}, {{0x00, 0x00, 0x00, 0x80}, 4, INT32_MIN},
+        {{0x12}, 2, 0xFF12}, {{}, 4, -1}, {{0x01}, 0, 0},
+    };
+    for (const Row& row : rows) {
+        FILE* file = FileOf(row.bytes);
+        EXPECT_EQ(ReadLittleEndian(file, row.count), row.expected) << row.count;
+        fclose(file);
     }
-    fclose(file);
+}
+
+// The lowest free descriptor: it moves when a file is left open.
+static int FreeDescriptor()
+{
+    int fd = dup(2);
+    close(fd);
+    return fd;
+}
+
+TEST(ValidateStreamFile, ChecksIdentifiersAndTagOnlyAndClosesTheFile)
+{
+    Bytes start = Text("RIFF") + LE(0x09090909, 4) + Text("WAVEfmt ") + LE(7, 4);
+    struct Row { const char* name; Bytes bytes; int expected; } rows[] = {
+        {"tag-only", start + LE(0x8A3A, 2), Ok}, {"whole-header", StreamHeaderBytes(2, 44100, 22, 1000), Ok},
+        {"swapped-tag", start + LE(0x3A8A, 2), Failed}, {"short", start + Bytes{0x3A}, Failed},
+        {"pcm-wav", start + LE(1, 2), Failed}, {"empty", {}, Failed},
+        {"rifx", Text("RIFX") + Bytes(start.begin() + 4, start.end()) + LE(0x8A3A, 2), Failed},
+    };
+    for (const Row& row : rows) {
+        FILE* file = FileOf(row.bytes);
+        std::string path = "/proc/self/fd/" + std::to_string(fileno(file));
+        int free = FreeDescriptor();
+        EXPECT_EQ(ValidateStreamFile(path.c_str()), row.expected) << row.name;
+        EXPECT_EQ(FreeDescriptor(), free) << row.name << ": a file left open";
+        fclose(file);
+    }
+    EXPECT_EQ(ValidateStreamFile("/nonexistent/pelorix.wav"), Failed);
+}
+
+// A refusal reads nothing further; otherwise the frame sizes and the stream
+// at the first frame. A file cut short reads 0xFF bytes and skips on.
+TEST(ReadStreamHeader, RefusesOrDerivesFrameSizes)
+{
+    struct Row { int channels, rate, coder, total, skip; long cut; int failure, samplesPerFrame = 0, lastFrame = 0; long first = 0; };
+    const Row rows[] = {
+        {0, 44100, 0, 100, 0, 0, BadChannelCount}, {3, 44100, 0, 100, 0, 0, BadChannelCount},
+        {2, 44100, 0, 1000, 0, 23, BadChannelCount},   // cut inside the channel count: 0xFF02
+        {2, 44100, 23, 100, 0, 0, UnsupportedCoderType},
+        {1, 49, 0, 100, 0, 0, SampleRateBelow50}, {1, -8000, 0, 100, 0, 0, SampleRateBelow50},
+        {1, 22050, 22, 1, 0, 0, NoFailure, 441, 0, 68},
+        {2, 11025, 21, 1, 0, 0, NoFailure, 441, 0, 68},   // odd number of values per frame in stereo
+        {2, 8000, 20, 1, 5, 0, NoFailure, 320, 0, 73},
+        {2, 44100, -1, 441000, 0, 0, NoFailure, 1764, 499, 68},
+        {1, 44100, 0, 0, 0, 0, NoFailure, 882, 0, 68}, {1, 44100, 0, 882, 0, 0, NoFailure, 882, 0, 68},
+        {1, 44100, 0, 883, 0, 0, NoFailure, 882, 1, 68},
+        {1, 50, 0, INT32_MIN, 0, 0, NoFailure, 1, INT32_MIN, 68},   // must not wrap to a huge frame number
+        {1, 8000, 0, 10, 300, 100, NoFailure, 160, 0, 100},         // cut inside the skip area
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.channels << " ch " << row.rate << " Hz coder " << row.coder);
+        Bytes bytes = StreamHeaderBytes(row.channels, row.rate, row.coder, row.total, row.skip) + Bytes{0x12, 0x34};
+        if (row.cut > 0) bytes.resize((size_t)row.cut);
+        FILE* file = FileOf(bytes);
+        StreamHeader header;
+        EXPECT_EQ(ReadStreamHeader(file, header), row.failure == NoFailure ? Ok : Failed);
+        EXPECT_EQ(header.failure, row.failure);
+        if (row.failure == NoFailure) {
+            EXPECT_EQ(header.samplesPerFrame, row.samplesPerFrame);
+            EXPECT_EQ(header.lastFrame, row.lastFrame);
+            EXPECT_EQ(header.skipLength, row.skip);
+            EXPECT_EQ(ftell(file), row.first);
+        }
+        fclose(file);
+    }
 }
 
 TEST(ReadBit, StartingStatesAndEndOfFile)
@@ -44,23 +113,22 @@ static Values Ramp(int first, int step, int count, int total)   // then the last
     return values;
 }
 
-// Frames of an 8000 Hz stream (160 values per channel) from bytes: the values
+// A frame of an 8000 Hz stream (160 values per channel) from bytes: the values
 // written, padding included, and the bytes read.
-static Values DecodeFrames(int channels, int coder, const Bytes& bytes, int frames, long& consumed)
+static Values DecodeOneFrame(int channels, int coder, const Bytes& bytes, long& consumed)
 {
     StreamHeader header = {};
     header.channels = channels;
-    header.sampleRate = 8000;
     header.coderType = coder;
     header.samplesPerFrame = 160 * channels;
-    std::vector<unsigned char> out((size_t)header.samplesPerFrame * 2 * frames + 1, 0xAB);
+    std::vector<unsigned char> out((size_t)header.samplesPerFrame * 2 + 1, 0xAB);
     unsigned char* outputPosition = out.data();
     FILE* file = FileOf(bytes);
-    for (int i = 0; i < frames; i++) DecodeFrame(file, header, outputPosition);
+    DecodeFrame(file, header, outputPosition);
     consumed = ftell(file);
     fclose(file);
     EXPECT_EQ(outputPosition - out.data(), (long)out.size() - 1);
-    EXPECT_EQ(out.back(), 0xAB) << "wrote past the frames";
+    EXPECT_EQ(out.back(), 0xAB) << "wrote past the frame";
     Values values;
     for (size_t i = 0; i + 1 < out.size(); i += 2) values.push_back((int16_t)(out[i] | out[i + 1] << 8));
     return values;
@@ -125,30 +193,17 @@ TEST(DecodeFrame, WorkedExamplesEdgesAndEndOfFile)
         // 224 bits left, 74 words, then "01" that the end of file completes
         // with a 1 bit, then words of 1 bits alone: residual 0 at k 0
         {"cut inside the body", 1, 0, CountingFrame(62, 30), Ramp(1, 1, 75, 160), 30},
+        // a damaged count above samplesPerFrame (162 verbatim values, 163 zeros
+        // at k 0): the surplus is read, so the next frame is found, but never written
+        {"surplus verbatim", 1, 0, Bytes{0xFF, 0xFF, 162, 0x00} + Bytes(324, 1) + Bytes{0x99}, Values(160, 257), 328},
+        {"surplus coded", 1, 0, Bytes{0xFF, 0x0F, 163, 0x00} + BitsToBytes(std::string(163, '1')) + Bytes{0x99}, {}, 25},
     };
     for (const Row& row : rows) {
         long consumed;
         Values want = row.values;
         want.resize(160 * row.channels, 0);
-        EXPECT_EQ(DecodeFrames(row.channels, row.coder, row.bytes, 1, consumed), want) << row.what;
+        EXPECT_EQ(DecodeOneFrame(row.channels, row.coder, row.bytes, consumed), want) << row.what;
         EXPECT_EQ(consumed, row.consumed) << row.what;
     }
 }
 
-// A frame that claims more values than samplesPerFrame (a damaged count):
-// the surplus is read, so the next frame is found, but never written.
-TEST(DecodeFrame, SurplusValuesAreReadButNotWritten)
-{
-    Bytes next = {0xFF, 0x2F, 0x01, 0x00, 0xB0};   // k 2, one residual: 3
-    Bytes verbatim = {0xFF, 0xFF, 162, 0x00};
-    for (int i = 0; i < 162; i++) verbatim = verbatim + Bytes{(unsigned char)i, 0};
-    Bytes coded = Bytes{0xFF, 0x0F, 163, 0x00} + BitsToBytes(std::string(163, '1'));   // 163 zeros at k 0
-    for (const Bytes* frame : {&verbatim, &coded}) {
-        Values want = frame == &coded ? Values(160, 0) : Ramp(0, 1, 160, 160);
-        want.push_back(3);
-        want.resize(320, 0);
-        long consumed;
-        EXPECT_EQ(DecodeFrames(1, 0, *frame + next, 2, consumed), want);
-        EXPECT_EQ(consumed, (long)(frame->size() + next.size()));
-    }
-}

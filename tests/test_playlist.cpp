@@ -11,21 +11,7 @@
 
 namespace fs = std::filesystem;
 
-class PlaylistEdit : public Player {
-protected:
-    void Answer(const std::string& answer) { FakeQueueOpenFileAnswer(answer.c_str()); }
-    void CheckClearFirst()
-    {
-        SendMessageA(ControlHandle(ClearFirst), BM_SETCHECK, BST_CHECKED, 0);
-        Command(ClearFirst);
-    }
-    // What the user sees after the position and file texts.
-    std::string Tail()
-    {
-        std::string seen = Seen();
-        return seen.substr(seen.find('|', seen.find('|') + 1) + 1);
-    }
-};
+using PlaylistEdit = Player;
 
 // Adding from the dialog's answer, a folder (with a separator), a file, a
 // pattern or nothing: stream files only, in the scan list's order, never from
@@ -66,9 +52,7 @@ TEST_F(PlaylistEdit, AddRemoveAndClear)
     for (const Row& row : table) {
         SCOPED_TRACE(testing::Message() << "row " << &row - table);
         Again();
-        fs::create_directories(folder / "media/sub");
-        fs::create_directories(folder / "media/.hid");
-        fs::create_directories(folder / "empty");
+        for (const char* name : {"media/sub", "media/.hid", "empty"}) fs::create_directories(folder / name);
         for (const char* name : {"P.pxa", "Q.pxa", "R.pxa", "media/a.pxa", "media/r.pxa", "media/_x.pxa",
                                  "media/sub/d.pxa", "media/.hid/e.pxa"})
             MakeClip(name, 500, 1, 30);
@@ -86,14 +70,15 @@ TEST_F(PlaylistEdit, AddRemoveAndClear)
             ASSERT_TRUE(Steady());
         }
         if (row.selected >= 0) Click(row.selected);
-        if (row.clear) CheckClearFirst();
-        if (row.answer) Answer((folder / row.answer).string());
+        if (row.clear) SendMessageA(ControlHandle(ClearFirst), BM_CLICK, 0, 0);   // checks it
+        if (row.answer) FakeQueueOpenFileAnswer((folder / row.answer).string().c_str());
         Command(row.command);
         std::string now = std::to_string(playbackState.currentIndex) + " " + std::to_string(playbackState.selectedIndex);
         EXPECT_EQ(Rows(), row.rows);
         EXPECT_TRUE(row.tail[0] == 'P' ? Steady() : Idle());
-        EXPECT_EQ(Tail(), row.tail);
-        EXPECT_EQ(Tail().substr(3, now.size()), now);   // the indices were set at once
+        std::string seen = Seen(), tail = seen.substr(seen.find('|', seen.find('|') + 1) + 1);   // after the texts
+        EXPECT_EQ(tail, row.tail);
+        EXPECT_EQ(tail.substr(3, now.size()), now);   // the indices were set at once
         EXPECT_EQ(lastFolder, row.answer ? (folder / row.answer).string() : "*.*");   // the whole answer is kept
         EXPECT_EQ(FakeFindHandlesOpen(), 0);
     }
@@ -109,7 +94,7 @@ TEST_F(PlaylistEdit, AddRemoveAndClear)
 TEST_F(PlaylistEdit, DialogRecordAndLongAnswers)
 {
     Start({MakeClip("P.pxa", 500, 1, 3).path});
-    CheckClearFirst();
+    SendMessageA(ControlHandle(ClearFirst), BM_CLICK, 0, 0);
     Command(AddBefore);   // nothing queued: a cancel
     FakeOpenFileCall call = FakeLastOpenFileCall();
     const OPENFILENAMEA& r = call.record;
@@ -121,11 +106,11 @@ TEST_F(PlaylistEdit, DialogRecordAndLongAnswers)
 
     std::string deep = (folder / std::string(300, 'd')).string().substr(0, 295);
     for (size_t length : {297, 299, 300, 1000}) {   // with the separator
-        Answer(deep + std::string(length - 296, 'd') + "/");
+        FakeQueueOpenFileAnswer((deep + std::string(length - 296, 'd') + "/").c_str());
         Command(AddAfter);
         EXPECT_EQ(Rows(), "P (end)");   // refused: not even cleared
     }
-    Answer(deep + "/");
+    FakeQueueOpenFileAnswer((deep + "/").c_str());
     Command(AddAfter);
     EXPECT_EQ(Rows(), "(end)");   // taken: cleared, nothing found
     EXPECT_EQ(lastFolder, deep + "/");
@@ -139,7 +124,7 @@ TEST_F(PlaylistEdit, DialogRecordAndLongAnswers)
         MakeClip(path.substr(folder.string().size() + 1), 500, 1, 3);
         if (length <= MaxEntryLength) admitted.push_back(path);
     }
-    Answer(media);
+    FakeQueueOpenFileAnswer(media.c_str());
     Command(AddAfter);
     EXPECT_EQ(FakeLastOpenFileCall().initialFile, deep + "/");   // the last answer
     EXPECT_EQ(playbackState.playlistCount, 3);

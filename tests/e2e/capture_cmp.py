@@ -19,6 +19,7 @@ import os
 import re
 import sys
 import wave
+from pathlib import Path
 
 FramesPerBuffer = 25
 MaxZeroTailMillis = 100   # Wine's tail is 0 to 30 ms; a whole stray buffer would be 500
@@ -38,11 +39,6 @@ class Clip:
 
     def seconds(self, nbytes):
         return nbytes / (self.rate * self.channels * 2)
-
-
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
 
 
 def exact(clip, capture):
@@ -147,10 +143,9 @@ def soak_check(log, capture, clips):
     make the exact buffer unknowable, so each such event only needs a command
     of its kind not yet used up and sent before the capture got there: LOG's
     marks say how far the capture was when each command was sent."""
-    for c in clips:
-        c.padded = c.pcm + bytes(-len(c.pcm) % c.frame_bytes + FramesPerBuffer * c.frame_bytes)
     keys = {}
     for e, c in enumerate(clips):
+        c.padded = c.pcm + bytes(-len(c.pcm) % c.frame_bytes + FramesPerBuffer * c.frame_bytes)
         for j in range(c.frames):
             keys.setdefault(c.padded[j * c.frame_bytes:j * c.frame_bytes + KeyBytes], []).append((e, j))
     commands = {"seek": [], "moving": []}
@@ -176,7 +171,7 @@ def soak_check(log, capture, clips):
     for k, name in enumerate(names):
         if not os.path.exists(name):
             break
-        data, pos, entry, expected, whole = read(name), 0, None, 0, False
+        data, pos, entry, expected, whole = Path(name).read_bytes(), 0, None, 0, False
         figures["openings"] += 1
         while (m := nonzero.search(data, pos)) is not None:
             q, hit = m.start(), None
@@ -222,18 +217,13 @@ def soak_check(log, capture, clips):
     return 1 if problems else 0
 
 
-USAGE = """usage: capture_cmp.py exact CLIP.wav CAPTURE
-       capture_cmp.py map CLIP.wav CAPTURE
-       capture_cmp.py soak LOG CAPTURE CLIP.wav..."""
-
-
 def main(argv):
     mode, files = (argv[0], argv[1:]) if argv else (None, [])
     if mode == "soak" and len(files) >= 3:
         return soak_check(files[0], files[1], [Clip(p) for p in files[2:]])
     if mode not in ("exact", "map") or len(files) != 2:
-        sys.exit(USAGE)
-    clip, capture = Clip(files[0]), read(files[1])
+        sys.exit(__doc__)
+    clip, capture = Clip(files[0]), Path(files[1]).read_bytes()
     if mode == "exact":
         problem = exact(clip, capture)
         if problem:

@@ -51,7 +51,7 @@ check_children() {
         [ "$tx" = "${caption[$id]}" ] || fail "$label: control $id reads \"$tx\", wanted \"${caption[$id]}\""
     done <"children-$label.tsv"
     for id in "${!exists[@]}"; do [ -n "${seen[$id]:-}" ] || fail "$label: control $id (${caption[$id]}) does not exist"; done
-    [ "$(driver lbcount 35) $(driver lbtext 35 0)" = "1 ${text[45]}" ] || fail "$label: the Playlist holds $(driver lbcount 35) rows, first \"$(driver lbtext 35 0)\"; wanted \"${text[45]}\" alone"
+    [ "$(driver rows 35)" = "${text[45]}" ] || fail "$label: the Playlist holds \"$(driver rows 35)\", wanted \"${text[45]}\" alone"
 }
 
 expect_layout lang0 app/PELORIX.h

@@ -11,8 +11,7 @@
 # usage: soak.sh WORKROOT WINDOWS_BUILD ENCODE DECODE MAKEWAV [ENTRIES COMMANDS MAXGAP_MS SEED]
 set -u
 root=$1 entries=${6:-20} commands=${7:-150} maxGap=${8:-900} seed=${9:-$((RANDOM * 32768 + RANDOM))}
-here=$(dirname "$0")
-. "$here/play_common.sh"
+. "$(dirname "$0")/play_common.sh"
 
 play_begin "$root" soak "$2" "$3" "$4" "$5"
 e2e_audio_fast "$PWD/cap/out.raw"

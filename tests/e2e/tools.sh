@@ -2,8 +2,8 @@
 # pelorix-decode.exe and pelorix-encode.exe under Wine against the native tools. Every test vector
 # decodes to the same bytes, to a file and to standard output, with the same --info text; damaged
 # and bad input give the same status and warnings and leave no output file. Synthetic WAV files
-# encode to the native encoder's bytes (whose round trip the native tests check) and decode back
-# bit for bit.
+# encode to the native encoder's bytes and decode to the native decoder's (whose round trip the
+# native tests check).
 # usage: tools.sh WORKROOT WINDOWS_BUILD NATIVE_ENCODE NATIVE_DECODE MAKEWAV VECTORS
 set -u
 nativeEncode=$3 native=$4 makewav=$5 vectors=$6 exe=$2/tools/pelorix-decode.exe encodeExe=$2/tools/pelorix-encode.exe
@@ -80,10 +80,6 @@ while read -r name signal channels rate samples; do
         { fail "$name: an encoder failed: $(cat "$name/encode.err")"; continue; }
     cmp "$name/native.stream" "$name/wine.stream" || fail "$name: the .exe's stream differs from the native one"
     decode_both "$name/decoded" "$PWD/$name/wine.stream"
-    # A well-formed stream holds every frame its header announces, so decoding does not warn;
-    # the canonical 44-byte header both ways, so the whole files compare.
-    [ ! -s "$name/decoded/wine.err" ] && cmp "$in" "$name/decoded/wine.wav" ||
-        fail "$name: pelorix-decode.exe warned, or its output is not the input"
 done <<EOF2
 silence-mono-8000      silence  1 8000  1000
 sine-stereo-44100      sine     2 44100 30000

@@ -8,7 +8,6 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 e2e_skip() { echo "SKIPPED: $*"; exit 77; }
 e2e_fail() { echo "FAILED: $*"; exit 1; }
-e2e_note() { echo "-- $*"; }
 e2e_done() { [ $failures = 0 ] && echo "$*"; exit $((failures > 0)); }   # MESSAGE when all passed
 
 # Sets WINE and WINESERVER, or skips (Debian's wine64 package alone puts none in the path).
@@ -60,7 +59,7 @@ e2e_begin() {
     e2e_stop_wine
     rm -f "$HOME/.asoundrc"   # a killed audio test's
     if [ ! -f "$shared/prefix.ready" ]; then
-        e2e_note "creating the Wine prefix $WINEPREFIX"
+        echo "-- creating the Wine prefix $WINEPREFIX"
         rm -rf "$WINEPREFIX"
         # Managed=N: without a window manager x11drv waits 2 s on every hidden
         # or destroyed top-level window, and keyboard focus never moves.

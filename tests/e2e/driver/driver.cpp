@@ -126,26 +126,28 @@ static int PrintResult(const char* id, UINT message, WPARAM wParam)
     return 0;
 }
 
-// Asked for in UTF-16 and converted here: Wine 8 hands an ANSI LB_GETTEXT
-// from another process back unconverted, as UTF-16 bytes.
-static int PrintListText(const char* id, int index)
+// Every string of the list box, a line each. Asked for in UTF-16 and converted
+// here: Wine 8 hands an ANSI LB_GETTEXT from another process back unconverted.
+static int PrintListRows(const char* id)
 {
     HWND list = FindControl(id);
-    LRESULT length;
-    if (list == nullptr || !Send(list, LB_GETTEXTLEN, (WPARAM)index, 0, length)) return 1;
-    static WCHAR wide[TextSize];
-    DWORD_PTR copied = 0;
-    if (length < 0 || length >= TextSize ||
-        SendMessageTimeoutW(list, LB_GETTEXT, (WPARAM)index, (LPARAM)wide, SMTO_ABORTIFHUNG, SendTimeoutMillis,
-                            &copied) == 0 ||
-        (LRESULT)copied < 0 || copied >= (DWORD_PTR)TextSize) {
-        fprintf(stderr, "pelorix-driver: list box %s did not give string %d\n", id, index);
-        return 1;
+    LRESULT rows, length;
+    if (list == nullptr || !Send(list, LB_GETCOUNT, 0, 0, rows)) return 1;
+    for (int index = 0; index < rows; index++) {
+        static WCHAR wide[TextSize];
+        char text[TextSize];
+        DWORD_PTR copied = 0;
+        if (!Send(list, LB_GETTEXTLEN, (WPARAM)index, 0, length) || length < 0 || length >= TextSize ||
+            SendMessageTimeoutW(list, LB_GETTEXT, (WPARAM)index, (LPARAM)wide, SMTO_ABORTIFHUNG,
+                                SendTimeoutMillis, &copied) == 0 ||
+            (LRESULT)copied < 0 || copied >= (DWORD_PTR)TextSize) {
+            fprintf(stderr, "pelorix-driver: list box %s did not give string %d\n", id, index);
+            return 1;
+        }
+        wide[copied] = 0;
+        if (WideCharToMultiByte(CP_ACP, 0, wide, -1, text, TextSize, nullptr, nullptr) == 0) return 1;
+        PrintLine(text);
     }
-    wide[copied] = 0;
-    char text[TextSize];
-    if (WideCharToMultiByte(CP_ACP, 0, wide, -1, text, TextSize, nullptr, nullptr) == 0) return 1;
-    PrintLine(text);
     return 0;
 }
 
@@ -214,11 +216,14 @@ static const ProcessEntry* PlayerEntry()
     return nullptr;
 }
 
-static int PrintProcessTimes()
+// The player's CPU time so far (user and kernel milliseconds), or its handle count.
+static int PrintProcessFigures(bool handles)
 {
     const ProcessEntry* entry = PlayerEntry();
     if (entry == nullptr) return 1;
-    printf("%llu %llu\n", (ULONGLONG)entry->userTime.QuadPart / 10000, (ULONGLONG)entry->kernelTime.QuadPart / 10000);
+    if (handles) printf("%lu\n", (unsigned long)entry->handleCount);
+    else printf("%llu %llu\n", (ULONGLONG)entry->userTime.QuadPart / 10000,
+                (ULONGLONG)entry->kernelTime.QuadPart / 10000);
     return 0;
 }
 
@@ -396,13 +401,12 @@ static int Soak(unsigned seed, int count, int maxGapMillis, const char* capture)
     return 0;
 }
 
-// An operation: its name, its operands (some last ones optional), what it does.
+// An operation: its name, its operands (some last ones optional).
 struct Operation {
     const char* name;
     const char* operands;
     int least, most;
     int (*run)(int count, char** operand);
-    const char* what;
 };
 
 static int CodeOperand(int count, char** operand)   // [CODE], BN_CLICKED when left out
@@ -410,56 +414,42 @@ static int CodeOperand(int count, char** operand)   // [CODE], BN_CLICKED when l
     return count == 2 ? atoi(operand[1]) : BN_CLICKED;
 }
 
+// ID is a control's identifier, or main for the main window; MS a time in milliseconds.
 static const Operation Operations[] = {
-    {"wait", "CLASS MS", 2, 2, [](int, char** a) { return FindVisible(a[0], atoi(a[1])) != nullptr ? 0 : 1; },
-     "a visible top-level window of CLASS within MS milliseconds"},
-    {"gone", "MS", 1, 1, [](int, char** a) { return WaitGone(atoi(a[0])); },
-     "the player's window has disappeared within MS"},
-    {"text", "ID", 1, 1, [](int, char** a) { return PrintText(a[0]); }, "the control's text (ID main: the main window)"},
-    {"lbcount", "ID", 1, 1, [](int, char** a) { return PrintResult(a[0], LB_GETCOUNT, 0); }, "number of list box strings"},
-    {"lbtext", "ID I", 2, 2, [](int, char** a) { return PrintListText(a[0], atoi(a[1])); }, "list box string I"},
-    {"lbcursel", "ID", 1, 1, [](int, char** a) { return PrintResult(a[0], LB_GETCURSEL, 0); },
-     "index of the selected list box string, -1 for none"},
-    {"lbsel", "ID I", 2, 2, [](int, char** a) { return PrintResult(a[0], LB_SETCURSEL, atoi(a[1])); },
-     "LB_SETCURSEL I (follow with command ID 1 or 2 to notify)"},
-    {"check", "ID", 1, 1, [](int, char** a) { return PrintResult(a[0], BM_GETCHECK, 0); }, "BM_GETCHECK"},
-    {"state", "ID", 1, 1, [](int, char** a) { return PrintResult(a[0], BM_GETSTATE, 0); }, "BM_GETSTATE"},
-    {"command", "ID [CODE]", 1, 2, [](int n, char** a) { return Command(atoi(a[0]), CodeOperand(n, a), false); },
-     "post WM_COMMAND from control ID with notification CODE"},
-    {"send", "ID [CODE]", 1, 2, [](int n, char** a) { return Command(atoi(a[0]), CodeOperand(n, a), true); },
-     "send it and wait until it is handled"},
-    {"stamped", "ID [CODE]", 1, 2, [](int n, char** a) { return StampedCommand(atoi(a[0]), CodeOperand(n, a)); },
-     "post it and print when: microseconds since 1970, the host's clock"},
-    {"close", "", 0, 0, [](int, char**) { return FindPlayer() && PostMessageA(mainWindow, WM_CLOSE, 0, 0) ? 0 : 1; },
-     "post WM_CLOSE to the main window"},
-    {"times", "", 0, 0, [](int, char**) { return PrintProcessTimes(); },
-     "the player's CPU time so far: user and kernel milliseconds"},
-    {"handles", "", 0, 0,
-     [](int, char**) {
-         const ProcessEntry* entry = PlayerEntry();
-         return entry != nullptr && printf("%lu\n", (unsigned long)entry->handleCount) > 0 ? 0 : 1;
-     },
-     "the player's handle count"},
-    {"rect", "ID", 1, 1, [](int, char** a) { return PrintRect(a[0]); }, "left top right bottom, screen pixels"},
+    // a visible top-level window of CLASS within MS; the player's window gone within MS
+    {"wait", "CLASS MS", 2, 2, [](int, char** a) { return FindVisible(a[0], atoi(a[1])) != nullptr ? 0 : 1; }},
+    {"gone", "MS", 1, 1, [](int, char** a) { return WaitGone(atoi(a[0])); }},
+    {"text", "ID", 1, 1, [](int, char** a) { return PrintText(a[0]); }},
+    {"rows", "ID", 1, 1, [](int, char** a) { return PrintListRows(a[0]); }},
+    {"lbcursel", "ID", 1, 1, [](int, char** a) { return PrintResult(a[0], LB_GETCURSEL, 0); }},
+    {"lbsel", "ID I", 2, 2, [](int, char** a) { return PrintResult(a[0], LB_SETCURSEL, atoi(a[1])); }},
+    {"check", "ID", 1, 1, [](int, char** a) { return PrintResult(a[0], BM_GETCHECK, 0); }},
+    {"state", "ID", 1, 1, [](int, char** a) { return PrintResult(a[0], BM_GETSTATE, 0); }},
+    // WM_COMMAND from control ID: posted; sent, waiting until it is handled; posted, printing
+    // when: microseconds since 1970 on the host's clock
+    {"command", "ID [CODE]", 1, 2, [](int n, char** a) { return Command(atoi(a[0]), CodeOperand(n, a), false); }},
+    {"send", "ID [CODE]", 1, 2, [](int n, char** a) { return Command(atoi(a[0]), CodeOperand(n, a), true); }},
+    {"stamped", "ID [CODE]", 1, 2, [](int n, char** a) { return StampedCommand(atoi(a[0]), CodeOperand(n, a)); }},
+    {"close", "", 0, 0, [](int, char**) { return FindPlayer() && PostMessageA(mainWindow, WM_CLOSE, 0, 0) ? 0 : 1; }},
+    {"times", "", 0, 0, [](int, char**) { return PrintProcessFigures(false); }},
+    {"handles", "", 0, 0, [](int, char**) { return PrintProcessFigures(true); }},
+    {"rect", "ID", 1, 1, [](int, char** a) { return PrintRect(a[0]); }},   // left top right bottom, screen pixels
     {"move", "X Y W H", 4, 4,
      [](int, char** a) {
          return FindPlayer() && SetWindowPos(mainWindow, nullptr, atoi(a[0]), atoi(a[1]), atoi(a[2]), atoi(a[3]),
                                              SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
-     },
-     "move and size the main window"},
-    {"children", "", 0, 0, [](int, char**) { return PrintChildren(); },
-     "every child: id class style x y width height text"},
-    {"metrics", "", 0, 0, [](int, char**) { return PrintMetrics(); },
-     "tmAveCharWidth tmHeight tmPitchAndFamily of the system font"},
-    {"msgbox", "MS", 1, 1, [](int, char** a) { return PrintMessageBox(atoi(a[0])); },
-     "wait for a dialog box; print its caption and its text"},
-    {"dlgpress", "ID", 1, 1, [](int, char** a) { return PressDialogButton(atoi(a[0])); }, "press the dialog box's button ID"},
-    {"dlgopen", "TEXT MS", 2, 2, [](int, char** a) { return AnswerOpenDialog(a[0], atoi(a[1])); },
-     "type TEXT as the open-file dialog's file name and press Open"},
+     }},
+    {"children", "", 0, 0, [](int, char**) { return PrintChildren(); }},
+    {"metrics", "", 0, 0, [](int, char**) { return PrintMetrics(); }},
+    // a dialog box within MS: its caption and text; press its button ID; type TEXT as the
+    // open-file dialog's file name and press Open
+    {"msgbox", "MS", 1, 1, [](int, char** a) { return PrintMessageBox(atoi(a[0])); }},
+    {"dlgpress", "ID", 1, 1, [](int, char** a) { return PressDialogButton(atoi(a[0])); }},
+    {"dlgopen", "TEXT MS", 2, 2, [](int, char** a) { return AnswerOpenDialog(a[0], atoi(a[1])); }},
+    // COUNT random commands, each after a gap of 0..MS; a line each: number, kind, argument, capture
+    // files so far and the last one's size, taken before sending (CAPTURE: the first file)
     {"soak", "SEED COUNT MS CAPTURE", 4, 4,
-     [](int, char** a) { return Soak((unsigned)strtoul(a[0], nullptr, 10), atoi(a[1]), atoi(a[2]), a[3]); },
-     "COUNT random commands, each after a gap of 0..MS ms; a line each: number, kind, argument, capture "
-     "files so far and the last one's size, taken before sending (CAPTURE: the first file)"},
+     [](int, char** a) { return Soak((unsigned)strtoul(a[0], nullptr, 10), atoi(a[1]), atoi(a[2]), a[3]); }},
 };
 
 int main(int argc, char** argv)
@@ -475,6 +465,6 @@ int main(int argc, char** argv)
     }
     fputs("usage: pelorix-driver OPERATION ...\n", stderr);
     for (const Operation& operation : Operations)
-        fprintf(stderr, "  %s %s: %s\n", operation.name, operation.operands, operation.what);
+        fprintf(stderr, "  %s %s\n", operation.name, operation.operands);
     return 2;
 }
