@@ -104,10 +104,8 @@ unit=$aveCharWidth
 driver move 0 0 $((100 * unit + 60)) $((40 * lineHeight + 90))
 driver send 1
 echo "demo: playing the Playlist $route"
-if e2e_poll 10 text_has 21 " 0: 0: 1  //" && command -v import >/dev/null; then
-    read -r left top right bottom < <(driver rect main)
-    import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$demo/playing.png" &&
-        echo "demo: screenshot while playing: $demo/playing.png"
+if e2e_poll 10 text_has 21 " 0: 0: 1  //" && command -v import >/dev/null && shoot "$demo/playing.png"; then
+    echo "demo: screenshot while playing: $demo/playing.png"
 fi
 wait_idle 60 || echo "demo: still playing after a minute"
 driver command 3

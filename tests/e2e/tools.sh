@@ -26,7 +26,7 @@ decode_both() {
     w="$? $([ -s "$d/wine.err" ] && echo warned)"
     [ "$n" = "$w" ] || fail "$d: status and warning \"$w\" under Wine, \"$n\" natively: $(cat "$d"/*.err)"
     if [ "${n% *}" = 0 ]; then
-        e2e_wine "$exe" "$(e2e_winpath "$2")" - >"$d/wine-stdout.wav" 2>/dev/null &&
+        e2e_wine_own "$d/wine-stdout.err" "$exe" "$(e2e_winpath "$2")" - >"$d/wine-stdout.wav" &&
             cmp "$d/native.wav" "$d/wine.wav" && cmp "$d/native.wav" "$d/wine-stdout.wav" ||
             fail "$d: the .exe's output differs from the native output file"
     elif [ -e "$d/native.wav" ] || [ -e "$d/wine.wav" ]; then fail "$d: output left after a failure"; fi
@@ -76,8 +76,8 @@ while read -r name signal channels rate samples; do
     in=$PWD/$name/in.wav
     mkdir "$name" && "$makewav" "$signal" "$rate" "$channels" "$samples" "$in" || e2e_fail "cannot make $name"
     "$nativeEncode" "$in" "$name/native.stream" 2>"$name/encode.err" &&
-        e2e_wine "$encodeExe" "$(e2e_winpath "$in")" "$name/wine.stream" 2>>"$name/encode.err" ||
-        { fail "$name: an encoder failed: $(cat "$name/encode.err")"; continue; }
+        e2e_wine_own "$name/wine-encode.err" "$encodeExe" "$(e2e_winpath "$in")" "$name/wine.stream" ||
+        { fail "$name: an encoder failed: $(cat "$name"/*encode.err)"; continue; }
     cmp "$name/native.stream" "$name/wine.stream" || fail "$name: the .exe's stream differs from the native one"
     decode_both "$name/decoded" "$PWD/$name/wine.stream"
 done <<EOF2
