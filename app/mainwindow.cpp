@@ -2,18 +2,17 @@
 // procedure, whose WM_CREATE runs the program's start-up.
 #include "app/mainwindow.h"
 
-#include "app/controls.h"
-#include "app/paths.h"
-#include "app/scrolling.h"
-#include "app/units.h"
 #include "codec/streamformat.h"
 #include "playback/playbackstate.h"
 #include "playback/playbackthread.h"
-#include "settings/settings.h"
 #include "ui/commands.h"
-#include "ui/layout.h"
 #include "ui/options.h"
 #include "ui/playlist.h"
+#include "window/controls.h"
+#include "window/layout.h"
+#include "window/paths.h"
+#include "window/scrolling.h"
+#include "window/units.h"
 
 static const char* const MainClassName = "PELORIX";
 static const char* const MainCaption = "PELORIX 2.2";
@@ -79,7 +78,7 @@ static void StartUp(HWND window)
     ForgetControls();
     SetDefaultOptions();
     if (FindProgramPaths() == Ok) ReadSettings();   // not found: both paths stay empty, so the load below fails
-    if (LoadLayout(window, layoutBasePath, languageNumber) != Ok) return;
+    if (LoadProgramLayout(window, languageNumber) != Ok) return;
     InitPlaybackOptions();
     CreateControls(window, programInstance, units);
     ShowIdleTexts();

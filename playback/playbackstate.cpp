@@ -1,6 +1,8 @@
 // The shared PlaybackState record and the options taken from the layout texts.
 #include "playback/playbackstate.h"
 
+#include "window/controls.h"
+
 #include <climits>
 #include <cstdlib>
 
@@ -27,8 +29,8 @@ int FramesPerBufferFromText(const char* text)
 
 void InitPlaybackOptions()
 {
-    playbackState.deviceId = ReadNumber(LayoutText(48));
-    playbackState.framesPerBuffer = FramesPerBufferFromText(LayoutText(47));
+    playbackState.deviceId = ReadNumber(LayoutText(DeviceText));
+    playbackState.framesPerBuffer = FramesPerBufferFromText(LayoutText(FramesPerBufferText));
 }
 
 void ResetPlaybackFlags()

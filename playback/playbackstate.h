@@ -10,7 +10,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "ui/layout.h"
+#include "window/layout.h"
 
 const int SeekIndexSize = 12500;   // one entry per second of audio: 3 h 28 min
 
@@ -30,8 +30,8 @@ struct PlaybackState {
     std::atomic<int> currentIndex;     // Playlist entry that plays or opens next
     std::atomic<int> selectedIndex;    // Playlist entry the user last picked
     std::atomic<int> playlistCount;    // Playlist entries, the end marker not counted
-    std::atomic<int> repeatOption;     // check box of slot 4; nonzero is on
-    std::atomic<int> advanceOption;    // check box of slot 5; nonzero is on
+    std::atomic<int> repeatOption;     // check box of RepeatSlot; nonzero is on
+    std::atomic<int> advanceOption;    // check box of AdvanceSlot; nonzero is on
     std::atomic<int> framesPerBuffer;  // 5, 10, 25 or 50; set once at start-up
     std::atomic<int> deviceId;         // waveform-audio device; -1 is WAVE_MAPPER
     std::atomic<HANDLE> threadHandle;  // of the last playback thread created
@@ -55,7 +55,7 @@ extern PlaybackState playbackState;
 // 11..25 -> 25, 26 and more -> 50.
 int FramesPerBufferFromText(const char* text);
 
-// deviceId from text slot 48, then framesPerBuffer from text slot 47. Once, at
+// deviceId from DeviceText, then framesPerBuffer from FramesPerBufferText. Once, at
 // start-up, after the layout load; a language change keeps both.
 void InitPlaybackOptions();
 

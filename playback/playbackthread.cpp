@@ -12,19 +12,16 @@
 
 #include <cstring>
 
-#include "app/controls.h"
 #include "codec/framedecoder.h"
 #include "playback/playbackstate.h"
 #include "playback/position.h"
+#include "window/controls.h"
 
 StreamHeader streamHeader;
 
 static WAVEHDR bufferHeaders[2];                      // only lpData and dwBufferLength are ours
 static WAVEHDR* const buffers[2] = {&bufferHeaders[0], &bufferHeaders[1]};
 static unsigned char dataBlock[2 * DataAreaSize];
-
-enum { PlaySlot = 1, PauseSlot = 15, PositionSlot = 21, StatusSlot = 23, PlaylistSlot = 35,
-       CannotPlayText = 42, UnsupportedText = 44 };
 
 static void SetButtonState(int slot, int state)
 {

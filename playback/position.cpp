@@ -11,10 +11,10 @@
 
 #include <windows.h>
 
-#include "app/controls.h"
 #include "codec/streamfile.h"
 #include "playback/playbackstate.h"
 #include "playback/playbackthread.h"
+#include "window/controls.h"
 
 const int PositionTextSize = 200;
 const int NumbersRoom = 64;            // six numbers and the separators, whatever their width
@@ -47,13 +47,13 @@ void ShowPosition()
 {
     // The prefix is cut so that the times always fit the buffer.
     char prefix[PositionTextSize - NumbersRoom];
-    CopyLayoutText(21, prefix, sizeof prefix);
+    CopyLayoutText(PositionSlot, prefix, sizeof prefix);
     long elapsed = SecondOf(playbackState.frameCounter);
     long total = SecondOf(playbackState.lastFrame < 0 ? 0 : playbackState.lastFrame.load());
     char text[PositionTextSize];
     snprintf(text, sizeof text, "%s  %2ld:%2ld:%2ld  // %2ld:%2ld:%2ld", prefix,
              elapsed / 3600, elapsed % 3600 / 60, elapsed % 60, total / 3600, total % 3600 / 60, total % 60);
-    SendMessageA(ControlHandle(21), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageA(ControlHandle(PositionSlot), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
 void RequestSeek(int frames)
@@ -73,11 +73,11 @@ void RequestSeek(int frames)
     long second = SecondOf(static_cast<int>(target));
     if (second <= playbackState.seekIndexTop) return;
     char prefix[PathSize - NumbersRoom];
-    strncpy(prefix, LayoutText(46), sizeof prefix - 1);
+    strncpy(prefix, LayoutText(SeekPreviewText), sizeof prefix - 1);
     prefix[sizeof prefix - 1] = 0;
     snprintf(previewText, sizeof previewText, "%s %ld:%ld:%ld", prefix, second / 3600, second % 3600 / 60,
              second % 60);
-    SendMessageA(ControlHandle(23), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(previewText));
+    SendMessageA(ControlHandle(StatusSlot), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(previewText));
 }
 
 // Skips frames by the lengths in their headers, up to target or the first
@@ -122,5 +122,5 @@ void ApplyPendingSeek()
         WalkTo(static_cast<int>(target));
     }
     if (playbackState.pendingSeek == 0)
-        SendMessageA(ControlHandle(23), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(playbackState.currentPath));
+        SendMessageA(ControlHandle(StatusSlot), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(playbackState.currentPath));
 }

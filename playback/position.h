@@ -12,12 +12,12 @@ void ResetPosition();
 // full; seeks beyond it walk from its last entry).
 void CountFrame();
 
-// "<text 21>  h: m: s  //  h: m: s" (elapsed, then total) into control slot 21.
+// "<PositionSlot's text>  h: m: s  //  h: m: s" (elapsed, then total) into PositionSlot.
 void ShowPosition();
 
 // Window thread: adds frames (signed, 1/50 s each) to the pending seek unless
 // paused or the target lies past the last frame; shows the target as a
-// preview in control slot 23 when it lies beyond the indexed part.
+// preview in StatusSlot when it lies beyond the indexed part.
 void RequestSeek(int frames);
 
 // Playback thread, first step of every fill: carries out the pending seek by

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "fakewin.h"
-#include "app/controls.h"
 #include "playback/playbackstate.h"
+#include "window/controls.h"
 
 enum { Language = 0, Play = 1, Stop = 2, Exit = 3, Previous = 10, Back3s = 14, Pause = 15, Forward3s = 16,
        Next = 20, AddAfter = 25, Remove = 26, Clear = 27, ClearFirst = 28, AddBefore = 29, Playlist = 35 };

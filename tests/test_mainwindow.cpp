@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "app/mainwindow.h"
-#include "app/scrolling.h"
+#include "window/scrolling.h"
 #include "ui/options.h"
 
 // Texts 0, 21, 23, 43 and 45 differ between the base file and its variants;

@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "fakewin.h"
-#include "app/controls.h"
+#include "window/controls.h"
 #include "app/mainwindow.h"
 #include "playback/playbackstate.h"
 #include "settings/settings.h"

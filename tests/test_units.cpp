@@ -4,22 +4,18 @@
 #include <climits>
 #include <vector>
 
-#include "app/units.h"
+#include "window/units.h"
 
 TEST(LayoutUnits, FromMetrics)
 {
-    struct Row { LONG height, aveCharWidth; BYTE pitchAndFamily; std::vector<int> units; } rows[] = {
+    struct Row { int height, aveCharWidth, pitchAndFamily; std::vector<int> units; } rows[] = {
         {16, 7, 0x21, {10, 16, 3}},   // variable pitch: 10.5 truncated
         {16, 7, 0x30, {7, 16, 3}},    // fixed pitch: bit 0 clear
         {4, 1, 0x01, {1, 4, 0}},      // 1.5 truncated; margin 0.8 truncated
         {0, 0, 0x00, {1, 1, 0}},      // no font: units kept at 1 pixel
     };
     for (const Row& row : rows) {
-        TEXTMETRICA metrics = {};
-        metrics.tmHeight = row.height;
-        metrics.tmAveCharWidth = row.aveCharWidth;
-        metrics.tmPitchAndFamily = row.pitchAndFamily;
-        LayoutUnits got = UnitsFromMetrics(metrics);
+        LayoutUnits got = UnitsFromMetrics(row.height, row.aveCharWidth, row.pitchAndFamily);
         EXPECT_EQ(std::vector<int>({got.charWidth, got.lineHeight, got.topMargin}), row.units) << row.height;
     }
 }

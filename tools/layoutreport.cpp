@@ -6,7 +6,7 @@
 #include <cstdarg>
 #include <cstring>
 
-#include "ui/layout.h"
+#include "window/layout.h"
 
 struct StyleName {
     const char* name;

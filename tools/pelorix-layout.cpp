@@ -5,7 +5,7 @@
 
 #include "layoutreport.h"
 #include "toolfiles.h"
-#include "ui/layout.h"
+#include "window/layout.h"
 
 static const char* const UsageText =
     "usage: pelorix-layout FILE            describe layout file FILE and warn about problems\n"
@@ -37,7 +37,7 @@ int main(int argc, char** argv)
         }
         for (int i = 2; i < argc; i++) {
             int languageNumber = 0;
-            LoadLayout(nullptr, argv[i], languageNumber);
+            LoadLayout(argv[i], languageNumber);
         }
         SetBinaryMode(stdout);   // the same bytes on every system
         DumpLayout(stdout);
@@ -49,6 +49,6 @@ int main(int argc, char** argv)
     }
     if (!CanOpen(argv[1])) return 1;
     int languageNumber = 0;
-    LoadLayout(nullptr, argv[1], languageNumber);
+    LoadLayout(argv[1], languageNumber);
     return ReportLayout(stdout, argv[1]) == 0 ? 0 : 1;
 }

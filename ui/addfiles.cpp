@@ -1,5 +1,5 @@
 // Adding to the Playlist: the file dialog, the scan of the folder its answer
-// names into the scan list (control slot 36), and the admission of every
+// names into the scan list (ScanSlot), and the admission of every
 // stream file found there. Window thread; the playback thread may go on
 // playing meanwhile, since it reads a path only when it opens an entry.
 #include <cstring>
@@ -7,15 +7,14 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include "app/controls.h"
 #include "codec/streamfile.h"
 #include "codec/streamformat.h"
 #include "playback/playbackstate.h"
 #include "playback/playbackthread.h"
 #include "ui/options.h"
 #include "ui/playlist.h"
+#include "window/controls.h"
 
-static const int ScanSlot = 36;
 static const char AllFiles[] = "*.*";
 // One filter: the description "*.*" with an empty pattern, then the list's end.
 static const char DialogFilter[6] = {'*', '.', '*', 0, 0, 0};

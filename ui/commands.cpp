@@ -4,20 +4,14 @@
 
 #include <climits>
 
-#include "app/controls.h"
-#include "app/paths.h"
 #include "playback/playbackstate.h"
 #include "playback/playbackthread.h"
 #include "playback/position.h"
-#include "ui/layout.h"
 #include "ui/options.h"
 #include "ui/playlist.h"
-
-enum {
-    LanguageCommand = 0, PlayCommand = 1, StopCommand = 2, ExitCommand = 3, RepeatCommand = 4,
-    AdvanceCommand = 5, PreviousCommand = 10, PauseCommand = 15, NextCommand = 20, AddAfterCommand = 25,
-    RemoveCommand = 26, ClearCommand = 27, ClearFirstCommand = 28, AddBeforeCommand = 29, PlaylistNotification = 35,
-};
+#include "window/controls.h"
+#include "window/layout.h"
+#include "window/paths.h"
 
 // Steps to the next language variant; after the last consecutive one the
 // loader falls back to the base file and language 0. The controls keep their
@@ -25,7 +19,7 @@ enum {
 static void SwitchLanguage(HWND window)
 {
     languageNumber = languageNumber == INT_MAX ? 0 : languageNumber + 1;
-    LoadLayout(window, layoutBasePath, languageNumber);   // on failure the quit message is posted
+    LoadProgramLayout(window, languageNumber);   // on failure the quit message is posted
     int endMarker = playbackState.playlistCount;
     SendMessageA(ControlHandle(PlaylistSlot), LB_DELETESTRING, endMarker, 0);
     InsertEndMarker(endMarker);
@@ -69,7 +63,7 @@ static void PlaylistNotice(HWND window, int code)
     if (code == LBN_DBLCLK) {
         playbackState.currentIndex = row;
         if (playbackState.playing) RequestRestart();
-        else SendMessageA(window, WM_COMMAND, PlayCommand, 0);
+        else SendMessageA(window, WM_COMMAND, PlaySlot, 0);
     } else if (!playbackState.playing) {
         playbackState.currentIndex = row;
     }
@@ -85,35 +79,36 @@ LRESULT HandleCommand(HWND window, WPARAM wParam)
     int identifier = LOWORD(wParam);
     int code = HIWORD(wParam);
     switch (identifier) {
-    case LanguageCommand: case PlayCommand: case StopCommand: case PauseCommand:
+    case LanguageSlot: case PlaySlot: case StopSlot: case PauseSlot:
         SetFocus(window);
         break;
     }
     switch (identifier) {
-    case LanguageCommand: SwitchLanguage(window); break;
-    case PlayCommand: StartPlayback(window); break;
-    case StopCommand: Stop(); break;
+    case LanguageSlot: SwitchLanguage(window); break;
+    case PlaySlot: StartPlayback(window); break;
+    case StopSlot: Stop(); break;
     // The destroy handler stops the playback thread, writes the settings and quits.
-    case ExitCommand: SendMessageA(window, WM_DESTROY, 0, 0); break;
-    case RepeatCommand: playbackState.repeatOption = CheckOf(RepeatCommand); break;
-    case AdvanceCommand: playbackState.advanceOption = CheckOf(AdvanceCommand); break;
-    case PreviousCommand: Step(-1); break;
-    case 11: RequestSeek(-15000); break;   // 5 minutes back
-    case 12: RequestSeek(-3000); break;    // 1 minute back
-    case 13: RequestSeek(-750); break;     // 15 seconds back
-    case 14: RequestSeek(-150); break;     // 3 seconds back
-    case PauseCommand: TogglePause(); break;
-    case 16: RequestSeek(150); break;
-    case 17: RequestSeek(750); break;
-    case 18: RequestSeek(3000); break;
-    case 19: RequestSeek(15000); break;
-    case NextCommand: Step(1); break;
-    case AddAfterCommand: AddFiles(window, false); break;
-    case RemoveCommand: RemoveEntry(); break;
-    case ClearCommand: ClearPlaylist(); break;
-    case AddBeforeCommand: AddFiles(window, true); break;
-    case ClearFirstCommand: clearBeforeAddOption = CheckOf(ClearFirstCommand); break;
-    case PlaylistNotification: PlaylistNotice(window, code); break;
+    case ExitSlot: SendMessageA(window, WM_DESTROY, 0, 0); break;
+    case RepeatSlot: playbackState.repeatOption = CheckOf(RepeatSlot); break;
+    case AdvanceSlot: playbackState.advanceOption = CheckOf(AdvanceSlot); break;
+    case PreviousSlot: Step(-1); break;
+    // Seeks in frames of 1/50 s: 5 min, 1 min, 15 s, 3 s.
+    case Back5MinSlot: RequestSeek(-15000); break;
+    case Back1MinSlot: RequestSeek(-3000); break;
+    case Back15sSlot: RequestSeek(-750); break;
+    case Back3sSlot: RequestSeek(-150); break;
+    case PauseSlot: TogglePause(); break;
+    case Forward3sSlot: RequestSeek(150); break;
+    case Forward15sSlot: RequestSeek(750); break;
+    case Forward1MinSlot: RequestSeek(3000); break;
+    case Forward5MinSlot: RequestSeek(15000); break;
+    case NextSlot: Step(1); break;
+    case AddAfterSlot: AddFiles(window, false); break;
+    case RemoveSlot: RemoveEntry(); break;
+    case ClearSlot: ClearPlaylist(); break;
+    case AddBeforeSlot: AddFiles(window, true); break;
+    case ClearFirstSlot: clearBeforeAddOption = CheckOf(ClearFirstSlot); break;
+    case PlaylistSlot: PlaylistNotice(window, code); break;
     }
     return 0;
 }

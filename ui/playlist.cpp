@@ -1,16 +1,14 @@
 // The Playlist's start-up fill and its edits.
 #include "ui/playlist.h"
 
-#include "app/controls.h"
 #include "playback/playbackstate.h"
 #include "playback/playbackthread.h"
-#include "settings/settings.h"
 #include "ui/options.h"
-
+#include "window/controls.h"
 
 void InsertEndMarker(int index)
 {
-    SendMessageA(ControlHandle(PlaylistSlot), LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(LayoutText(45)));
+    SendMessageA(ControlHandle(PlaylistSlot), LB_INSERTSTRING, index, reinterpret_cast<LPARAM>(LayoutText(EndMarkerText)));
 }
 
 void FillPlaylist()
@@ -21,9 +19,9 @@ void FillPlaylist()
     InsertEndMarker(playbackState.playlistCount);
     SendMessageA(playlist, LB_SETCURSEL, 0, 0);
     // Any nonzero option is on; a check box shown "indeterminate" would not say so.
-    SendMessageA(ControlHandle(4), BM_SETCHECK, playbackState.repeatOption ? BST_CHECKED : BST_UNCHECKED, 0);
-    SendMessageA(ControlHandle(5), BM_SETCHECK, playbackState.advanceOption ? BST_CHECKED : BST_UNCHECKED, 0);
-    SendMessageA(ControlHandle(28), BM_SETCHECK, clearBeforeAddOption ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(ControlHandle(RepeatSlot), BM_SETCHECK, playbackState.repeatOption ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(ControlHandle(AdvanceSlot), BM_SETCHECK, playbackState.advanceOption ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageA(ControlHandle(ClearFirstSlot), BM_SETCHECK, clearBeforeAddOption ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 void RemoveEntry()

@@ -1,17 +1,15 @@
-// The Playlist: the paths in the list box of control slot 35, followed by the
-// end marker (text slot 45), and the edits that the commands make to it. All
+// The Playlist: the paths in the list box of PlaylistSlot, followed by the
+// end marker (EndMarkerText), and the edits that the commands make to it. All
 // on the window thread. Strings go in with LB_INSERTSTRING at an explicit
 // index, so the order is the commands' whatever the list box's style.
 #pragma once
 
 #include <windows.h>
 
-const int PlaylistSlot = 35;   // the list box that holds the Playlist
-
 // Once, at the end of start-up, after the controls exist and the playback
 // flags are reset: the entries the settings file announced, the end marker at
 // index playlistCount, selectedIndex = currentIndex (0), the cursor on row 0,
-// and the check boxes of slots 4, 5 and 28 from repeatOption, advanceOption
+// and the check boxes of RepeatSlot, AdvanceSlot and ClearFirstSlot from repeatOption, advanceOption
 // and clearBeforeAddOption.
 void FillPlaylist();
 

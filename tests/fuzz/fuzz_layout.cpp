@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "tests/fuzz/fuzzfile.h"
-#include "ui/layout.h"
+#include "window/layout.h"
 
 static const std::string base = FuzzFilePath("-layout.h"), variant = base + "01";
 
@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (split) WriteFuzzFile(variant, split + 1, size - baseSize - 1);
     else unlink(variant.c_str());
     for (int language : {1, 0}) {
-        LoadLayout(nullptr, base.c_str(), language);
+        LoadLayout(base.c_str(), language);
         // strlen runs to the terminator under the sanitizer's eye; the copies
         // agree with it, cut short: 124 whole ones took a third of a run.
         for (int slot = -1; slot <= SlotCount; slot++) {

@@ -1,14 +1,15 @@
-// Locating the executable and the paths derived from it.
-#include "app/paths.h"
+// Locating the executable, the paths derived from it, and the layout load.
+#include "window/paths.h"
 
+#include <cstdio>
 #include <cstring>
-
-#include <windows.h>
 
 #include "codec/streamformat.h"
 
 char layoutBasePath[PathSize];
 char settingsPath[PathSize];
+
+static char messageText[PathSize];
 
 int FindProgramPaths()
 {
@@ -24,4 +25,14 @@ int FindProgramPaths()
     strcpy(settingsPath, found);
     strcat(settingsPath, "ini");
     return Ok;
+}
+
+int LoadProgramLayout(HWND owner, int& languageNumber)
+{
+    if (LoadLayout(layoutBasePath, languageNumber) == Ok) return Ok;
+    // 7 + 292 bytes: the path is cut to the message buffer.
+    snprintf(messageText, PathSize, "I need %.292s", layoutBasePath);
+    MessageBoxA(owner, messageText, "Error", MB_OK);
+    PostQuitMessage(0);
+    return Failed;
 }

@@ -1,6 +1,6 @@
 // Layout file loader: owns the TextTable and the ControlSpec table and reads
 // PELORIX.h, or a numbered language variant of it, byte by byte into them.
-#include "ui/layout.h"
+#include "window/layout.h"
 
 #include <atomic>
 #include <cstdio>
@@ -26,7 +26,6 @@ static std::atomic_flag tableLock = ATOMIC_FLAG_INIT;
 static LayoutNotes notes;
 static char baseName[PathSize];
 static char variantName[PathSize];
-static char messageText[PathSize];
 static char slotToken[TokenSize];
 static char fieldText[TokenSize];
 
@@ -289,7 +288,7 @@ static void ReadLayoutFile(Parser& parser)
     }
 }
 
-int LoadLayout(HWND owner, const char* basePath, int& languageNumber)
+int LoadLayout(const char* basePath, int& languageNumber)
 {
     if (basePath == nullptr) basePath = "";
     LayoutTables& next = tables[1 - liveSet];
@@ -307,9 +306,6 @@ int LoadLayout(HWND owner, const char* basePath, int& languageNumber)
     if (file == nullptr && baseFits) file = fopen(baseName, "rb");
     if (file == nullptr) {
         SwitchTables();
-        snprintf(messageText, PathSize, "I need %s", basePath);
-        MessageBoxA(owner, messageText, "Error", MB_OK);
-        PostQuitMessage(0);
         return Failed;
     }
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/units.h"
+#include "window/units.h"
 
 const int CanvasColumns = 100;
 const int CanvasLines = 40;

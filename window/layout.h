@@ -5,8 +5,6 @@
 
 #include <cstdint>
 
-#include <windows.h>
-
 const int SlotCount = 60;
 const int TextArenaSize = 10000;
 const int PathSize = 300;          // path and message buffers
@@ -23,9 +21,9 @@ struct ControlSpec {
 
 // Rebuilds both tables from the variant for languageNumber, falling back to
 // the base file (and setting languageNumber to 0) when the variant is missing.
-// Ok, or Failed when the base file is missing too: then "I need <path>" has
-// been shown in a message box captioned "Error" and the quit message posted.
-int LoadLayout(HWND owner, const char* basePath, int& languageNumber);
+// Ok, or Failed when the base file is missing too; telling the user is the
+// caller's part.
+int LoadLayout(const char* basePath, int& languageNumber);
 
 // Text of a slot, never null. Window thread only: valid until the next load.
 const char* LayoutText(int slot);

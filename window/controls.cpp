@@ -1,5 +1,5 @@
 // Control handles by slot, control creation, and the idle and caption texts.
-#include "app/controls.h"
+#include "window/controls.h"
 
 #include <cstdint>
 
@@ -15,6 +15,15 @@ HWND ControlHandle(int slot)
 void ForgetControls()
 {
     for (HWND& handle : controlHandles) handle = nullptr;
+}
+
+LayoutUnits MeasureLayoutUnits(HWND window)
+{
+    TEXTMETRICA metrics = {};
+    HDC deviceContext = GetDC(window);
+    GetTextMetricsA(deviceContext, &metrics);
+    ReleaseDC(window, deviceContext);
+    return UnitsFromMetrics(metrics.tmHeight, metrics.tmAveCharWidth, metrics.tmPitchAndFamily);
 }
 
 static const char* ClassForType(int type)
@@ -52,8 +61,8 @@ void ShowLayoutText(int controlSlot, int textSlot)
 
 void ShowIdleTexts()
 {
-    ShowLayoutText(21, 43);
-    ShowLayoutText(23, 43);
+    ShowLayoutText(PositionSlot, IdleText);
+    ShowLayoutText(StatusSlot, IdleText);
 }
 
 void RefreshCaptions()

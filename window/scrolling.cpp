@@ -1,6 +1,6 @@
 // Resize and scroll-bar scrolling. Each axis keeps its position and maximum in
 // units and its last client extent in pixels; the view moves by whole units.
-#include "app/scrolling.h"
+#include "window/scrolling.h"
 
 struct ScrollAxis {
     int unit;         // pixels per column or line

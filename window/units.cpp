@@ -1,29 +1,21 @@
 // Layout units from the text metrics, and the units arithmetic that turns a
 // ControlSpec into pixels.
-#include "app/units.h"
+#include "window/units.h"
 
 #include <climits>
 #include <cstdint>
 
-LayoutUnits UnitsFromMetrics(const TEXTMETRICA& metrics)
+LayoutUnits UnitsFromMetrics(int tmHeight, int tmAveCharWidth, int tmPitchAndFamily)
 {
     LayoutUnits units;
-    units.charWidth = metrics.tmAveCharWidth;
-    if (metrics.tmPitchAndFamily & TMPF_FIXED_PITCH) units.charWidth = metrics.tmAveCharWidth * 3 / 2;
-    units.lineHeight = metrics.tmHeight;
-    units.topMargin = metrics.tmHeight * 2 / 10;
+    units.charWidth = tmAveCharWidth;
+    // Bit 0 (TMPF_FIXED_PITCH) is set, despite its name, for variable-pitch fonts.
+    if (tmPitchAndFamily & 1) units.charWidth = tmAveCharWidth * 3 / 2;
+    units.lineHeight = tmHeight;
+    units.topMargin = tmHeight * 2 / 10;
     if (units.charWidth < 1) units.charWidth = 1;
     if (units.lineHeight < 1) units.lineHeight = 1;
     return units;
-}
-
-LayoutUnits MeasureLayoutUnits(HWND window)
-{
-    TEXTMETRICA metrics = {};
-    HDC deviceContext = GetDC(window);
-    GetTextMetricsA(deviceContext, &metrics);
-    ReleaseDC(window, deviceContext);
-    return UnitsFromMetrics(metrics);
 }
 
 // 64-bit products: a field of the layout file may hold any 32-bit value.
