@@ -1,0 +1,140 @@
+// Editing the Playlist through the real file dialog: the folder scan, where the
+// entries go, Remove and Clear, also while playing; entries at the length limits.
+#include "playertest.h"
+
+static struct { const char* text; std::string shown; } reply;   // the answering thread's; text null: a cancel
+
+// What the dialog's file-name field (an Edit in the ComboBox in ComboBoxEx32 1148) shows once it
+// holds still, as the dialog fills it after showing; then the answer there, and Open.
+static DWORD WINAPI AnswerDialog(LPVOID)
+{
+    HWND dialog = nullptr, field = nullptr;
+    char text[PathSize] = "";
+    for (int polls = 0, same = 0; polls < 300 && same < 4; polls++, Sleep(10)) {
+        dialog = FindWindowA("#32770", nullptr);
+        HWND box = dialog && IsWindowVisible(dialog) ? GetDlgItem(dialog, 1148) : nullptr;
+        HWND combo = box ? FindWindowExA(box, nullptr, "ComboBox", nullptr) : nullptr;
+        if (!(field = combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr)) continue;
+        GetWindowTextA(field, text, sizeof text);
+        same = reply.shown == text ? same + 1 : 0;
+        reply.shown = text;
+    }
+    if (!field) return 1;   // none came: the command has returned already
+    if (reply.text) SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(reply.text));
+    PostMessageA(dialog, WM_COMMAND, reply.text ? IDOK : IDCANCEL, 0);
+    return 0;
+}
+
+// The command, sent (the dialog's loop runs here), its dialog answered from a second thread.
+static std::string Ask(HWND window, int command, const char* text)
+{
+    reply.text = text, reply.shown = "(no dialog)";
+    HANDLE thread = CreateThread(nullptr, 0, AnswerDialog, nullptr, 0, nullptr);
+    SendMessageA(window, WM_COMMAND, command, 0);
+    WaitForSingleObject(thread, INFINITE), CloseHandle(thread);
+    return reply.shown;
+}
+
+using PlaylistEdit = Player;
+
+// Adding a folder (with a separator), a file, a pattern or nothing: stream files only, in the scan
+// list's order, never from a subfolder, after or before Q of P, Q, R (each playing in turn), the selected
+// and playing entries kept; Remove by where the selection stands against the playing entry; Clear, and
+// a confirmed dialog with the clear option, stop playback even when nothing is admitted; a cancel changes nothing.
+TEST_F(PlaylistEdit, AddRemoveAndClear)
+{
+    for (auto name : {"media", "media\\sub", "media\\.hid", "empty"}) CreateDirectoryA((folder + name).c_str(), nullptr);
+    SetFileAttributesA((folder + "media\\.hid").c_str(), FILE_ATTRIBUTE_HIDDEN);   // listed, not admitted
+    for (const char* name : {"P", "Q", "R", "media\\a", "media\\r", "media\\_x", "media\\sub\\d", "media\\.hid\\e"})
+        MakeClip(name + std::string(".pxa"), 500, 1, 3000);   // a minute: playing while looked at, or waited for
+    Write("media\\c.wav", std::string("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0", 24) + std::string(24, '\0'));
+    Start({});   // for the fixture's layout
+    std::string sorted = Read("PELORIX.h"), unsorted = sorted;
+    unsorted.replace(unsorted.find("0x40A00002"), 10, "0x40A00000");   // the scan list's style
+    auto tail = [&] { std::string seen = Seen(); return seen.substr(seen.find('|') + 1); };   // after the position
+    // playing, selected -1: no click; answer null: none asked, or a cancel; scanned: the scan list's names.
+    struct Row { int command, entries, playing, selected; const char* answer; bool sorted, clear; int scanned;
+                 const char* rows, *tail; };
+    // media as Wine lists it (upper-case order, as NTFS does): .hid, a, c.wav, r, sub, _x.
+    const Row table[] = {
+        {AddAfterSlot, 3, 1, 1, "media\\r.pxa", true, false, 1, "P Q r R (end)", "Q.pxa|P-|1 1 1"},
+        {AddAfterSlot, 3, 0, 1, "media\\*.PXA", false, false, 3, "P Q a r _x R (end)", "P.pxa|P-|0 1 1"},
+        {AddAfterSlot, 3, 2, 1, "media\\", true, false, 5, "P Q _x a r R (end)", "R.pxa|P-|5 1 1"},
+        {AddBeforeSlot, 3, 1, 1, "media\\", false, false, 5, "P a r _x Q R (end)", "Q.pxa|P-|4 4 4"},
+        {AddBeforeSlot, 3, 0, 1, "media\\_x.pxa", false, false, 1, "P _x Q R (end)", "P.pxa|P-|0 2 2"},
+        {AddBeforeSlot, 3, 2, 1, "media\\r.pxa", true, false, 1, "P r Q R (end)", "R.pxa|P-|3 2 2"},
+        {AddAfterSlot, 0, -1, -1, "media\\", false, false, 5, "a r _x (end)", "Ready|--|0 0 0"},
+        {AddAfterSlot, 0, -1, -1, "media\\c.wav", true, false, 1, "(end)", "Ready|--|0 0 0"},
+        {AddAfterSlot, 0, -1, -1, "media\\sub", true, false, 0, "(end)", "Ready|--|0 0 0"},
+        {AddAfterSlot, 0, -1, -1, "nowhere\\", true, false, 0, "(end)", "Ready|--|0 0 0"},
+        {AddBeforeSlot, 0, -1, -1, "media\\", true, false, 5, "_x a r (end)", "Ready|--|0 0 0"},
+        {RemoveSlot, 3, -1, 2, nullptr, true, false, 0, "P Q (end)", "Ready|--|1 1 1"},   // the last: the new last
+        {RemoveSlot, 1, -1, 0, nullptr, true, false, 0, "(end)", "Ready|--|0 0 0"},       // the only one
+        {RemoveSlot, 0, -1, -1, nullptr, true, false, 0, "(end)", "Ready|--|0 0 0"},      // none: nothing
+        {RemoveSlot, 3, 1, 1, nullptr, true, false, 0, "P R (end)", "Ready|--|1 1 1"},    // the playing one: stops
+        {RemoveSlot, 3, 2, 2, nullptr, true, false, 0, "P Q (end)", "Ready|--|1 1 1"},    // the playing last
+        {RemoveSlot, 3, 2, 0, nullptr, true, false, 0, "Q R (end)", "R.pxa|P-|1 0 0"},    // one before the playing one
+        {RemoveSlot, 3, 0, 2, nullptr, true, false, 0, "P Q (end)", "P.pxa|P-|0 1 1"},    // one after it
+        {RemoveSlot, 1, 0, 0, nullptr, true, false, 0, "(end)", "Ready|--|0 0 0"},
+        {ClearSlot, 3, 1, 1, nullptr, true, false, 0, "(end)", "Ready|--|0 0 -1"},
+        {AddAfterSlot, 3, 1, 1, nullptr, true, true, 0, "P Q R (end)", "Q.pxa|P-|1 1 1"},   // cancelled
+        {AddAfterSlot, 3, 1, 1, "empty\\", true, true, 0, "(end)", "Ready|--|0 0 -1"},
+        {AddBeforeSlot, 3, 1, 1, "empty\\", true, true, 0, "(end)", "Ready|--|0 0 -1"},
+    };
+    for (const Row& row : table) {
+        SCOPED_TRACE(testing::Message() << "row " << &row - table);
+        DestroyWindow(window);
+        PumpUntil([] { return true; });   // the quit message it posts would end the next dialog at once
+        SetCurrentDirectoryA(folder.c_str());   // where the dialog may have moved it from
+        std::vector<std::string> entries = {folder + "P.pxa", folder + "Q.pxa", folder + "R.pxa"};
+        entries.resize(row.entries);
+        Start(entries, 0, 0, "5", row.sorted ? sorted : unsorted);
+        if (row.playing >= 0) Click(row.playing, true);
+        EXPECT_TRUE(PumpUntil([&] { return playbackState.playing == (row.playing >= 0); }));  // till then clicks move it
+        if (row.selected >= 0) Click(row.selected);
+        if (row.clear) SendMessageA(ControlHandle(ClearFirstSlot), BM_CLICK, 0, 0);   // checks it
+        std::string answer = row.answer ? folder + row.answer : "*.*", shown = row.tail;
+        if (row.command == RemoveSlot || row.command == ClearSlot) Command(row.command);
+        else Ask(window, row.command, row.answer ? answer.c_str() : nullptr);
+        std::string now = tail();
+        EXPECT_EQ(now.substr(now.rfind('|')), shown.substr(shown.rfind('|')));   // the indices were set at once
+        EXPECT_EQ(Rows(), row.rows);
+        EXPECT_TRUE(PumpUntil([&] { return tail() == shown; })) << tail();
+        EXPECT_EQ(SendMessageA(ControlHandle(ScanSlot), LB_GETCOUNT, 0, 0), row.scanned);
+        Command(ExitSlot);
+        EXPECT_NE(Read("PELORIX.ini").find("\r\n" + answer + "\r\n"), std::string::npos);   // the whole answer kept
+    }
+}
+
+// The dialog starts from the last answer, "*.*" at first. Found files, with spaces and Windows-1252
+// letters, are admitted up to 298 characters, play and are written back; the program's own files stay
+// where they were found. (Answers long enough to be refused can't be given: past 263 characters
+// Wine's dialog crashes, typed or joined to its folder.)
+TEST_F(PlaylistEdit, DialogRecordAndLongAnswers)
+{
+    Start({MakeClip("P.pxa", 500, 1, 100).path});
+    SendMessageA(ControlHandle(ClearFirstSlot), BM_CLICK, 0, 0);
+    EXPECT_EQ(Ask(window, AddBeforeSlot, nullptr), "*.*");
+    EXPECT_EQ(Ask(window, AddAfterSlot, (folder + "P.pxa").c_str()), "*.*");
+    EXPECT_EQ(Ask(window, AddAfterSlot, nullptr), "P.pxa");   // a file answer: the dialog in its folder, its name
+
+    std::string media = folder + std::string(60, 'e') + "\\";
+    CreateDirectoryA(media.c_str(), nullptr);
+    std::vector<std::string> admitted;
+    for (size_t length : {260, 296, 298, 299}) {
+        std::string name = "caf\xE9 \xBA" + std::to_string(length) + " ";
+        std::string path = media + name + std::string(length - media.size() - name.size() - 4, 'y') + ".pxa";
+        MakeClip(path.substr(folder.size()), 500, 1, 100);
+        if (length <= 298) admitted.push_back(path);
+    }
+    EXPECT_EQ(Ask(window, AddAfterSlot, media.c_str()), "P.pxa");   // kept through the cancel
+    Click(2, true);   // the entry of 298 characters
+    EXPECT_TRUE(PumpUntil([&] { return TextOf(StatusSlot) == admitted[2]; })) << TextOf(StatusSlot);
+    SetCurrentDirectoryA(media.c_str());   // as the dialog leaves it at times under Wine (no OFN_NOCHANGEDIR)
+    Command(LanguageSlot);   // the layout still loads
+    EXPECT_EQ(TextOf(PlaySlot), "B1");
+    Command(ExitSlot);
+    EXPECT_EQ(Read("PELORIX.ini"), "10\r\n0\r\n0\r\n0\r\n1\r\n3\r\n" + media + "\r\n" + admitted[0] + "\r\n" +
+                                       admitted[1] + "\r\n" + admitted[2] + "\r\n");
+    EXPECT_EQ(GetFileAttributesA((media + "PELORIX.ini").c_str()), INVALID_FILE_ATTRIBUTES);
+}

@@ -1,0 +1,123 @@
+// The program started beside a PELORIX.ini shows its options and Playlist,
+// writes the file at exit so it reads back the same, and keeps it on a failed
+// write. The file's lines themselves are the native settings tests'.
+#include "playertest.h"
+
+#include "app/mainwindow.h"
+#include "ui/options.h"
+
+static const char* const Layout =
+    "#define REPEAT 4 /*Repeat*/\r\n// 1, 0x50000003, 20, 73, 200, 16\r\n"
+    "#define ADVANCE 5 /*Advance*/\r\n// 1, 0x50000003, 240, 73, 300, 16\r\n"
+    "#define CLEAR_FIRST 28 /*Clear first*/\r\n// 1, 0x50000003, 560, 73, 420, 16\r\n"
+    "#define PLAYLIST 35 /*Playlist*/\r\n// 3, 0x50A00101, 20, 90, 740, 265\r\n#define END 45 /*(end)*/\r\n";
+static const std::string StreamStub = std::string("RIFF\x10\0\0\0WAVEfmt \x1A\0\0\0\x3A\x8A", 22);
+
+class Settings : public Player {
+protected:
+    void SetUp() override
+    {
+        Player::SetUp();
+        Write("PELORIX.h", Layout);
+        Write("PELORIX.h01", std::string(Layout) + "#define END 45 /*(Ende)*/\r\n");
+        for (const char* name : {"a.pxa", "b.pxa"}) Write(name, StreamStub);
+        Write("bad.pxa", StreamStub.substr(0, 21) + "\x8B");
+    }
+    void Open()   // with the files as they are, where Start writes its own PELORIX.ini
+    {
+        RegisterMainWindowClass(GetModuleHandleA(nullptr));   // fails once registered
+        window = OpenMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+        ASSERT_NE(window, nullptr);
+    }
+    bool Close()   // whether the program quits
+    {
+        SendMessageA(window, WM_CLOSE, 0, 0);
+        window = nullptr;
+        MSG quit;
+        return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
+    std::string Expand(const std::string& text, const char* lineEnd = "\n")   // "@": the test's folder
+    {
+        std::string expanded;
+        for (char c : text) expanded += c == '@' ? folder : c == '\n' ? lineEnd : std::string(1, c);
+        return expanded;
+    }
+    // "language boxes lastFolder|rows", the boxes of slots 4, 5 and 28 as 0 or
+    // 1; the cursor must be on row 0.
+    std::string Shown()
+    {
+        std::string shown = std::to_string(languageNumber) + " ";
+        for (int slot : {RepeatSlot, AdvanceSlot, ClearFirstSlot})
+            shown += std::to_string(SendMessageA(ControlHandle(slot), BM_GETCHECK, 0, 0));
+        EXPECT_EQ(SendMessageA(ControlHandle(PlaylistSlot), LB_GETCURSEL, 0, 0), 0);
+        EXPECT_EQ(playbackState.selectedIndex, 0);
+        return shown + " " + lastFolder + "|" + Rows();
+    }
+};
+
+// Each file is read, written at exit as expected, and the written file read
+// again shows the same and writes the same bytes. Entries added while the
+// program runs that are longer than 298 characters would read back broken:
+// they are not written and not counted.
+TEST_F(Settings, StartUpReadsAndExitWrites)
+{
+    struct Row { const char* file; const char* shown; const char* written; };   // file nullptr: none
+    const Row rows[] = {
+        {nullptr, "0 000 *.*|(end)", "10\n0\n0\n0\n0\n0\n*.*\n"},
+        {"15\n1\n1\n0\n7\n2\n@\n@a.pxa\n@b.pxa\n", "1 101 @|a b (Ende)", "10\n1\n1\n0\n7\n2\n@\n@a.pxa\n@b.pxa\n"},
+        // Missing, not a stream, an empty line: each uses one of the five.
+        {"10\n0\n0\n0\n0\n5\n*.*\n@gone.pxa\n@a.pxa\n@bad.pxa\n\n@b.pxa\n@a.pxa\n", "0 000 *.*|a b (end)",
+         "10\n0\n0\n0\n0\n2\n*.*\n@a.pxa\n@b.pxa\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.file ? row.file : "(no file)");
+        DeleteFileA("PELORIX.ini");
+        if (row.file) Write("PELORIX.ini", Expand(row.file));
+        for (int run = 0; run < 2; run++) {
+            SCOPED_TRACE(run ? "read back" : "first start");
+            Open();
+            EXPECT_EQ(Shown(), Expand(row.shown));
+            EXPECT_TRUE(Close());
+            EXPECT_EQ(Read("PELORIX.ini"), Expand(row.written, "\r\n"));
+            EXPECT_EQ(GetFileAttributesA("PELORIX.ini.new"), INVALID_FILE_ATTRIBUTES);
+        }
+    }
+    auto path = [&](size_t length) {   // blanks and Windows-1252 letters
+        std::string name;
+        while (name.size() < length - folder.size() - 4) name += "r\xE9 \xBA";
+        return folder + name.substr(0, length - folder.size() - 4) + ".pxa";
+    };
+    Open();
+    const std::string entries[] = {path(299), path(298), folder + "a.pxa", path(300) + "yyyy"};
+    for (int i = 0; i < 4; i++)
+        SendMessageA(ControlHandle(PlaylistSlot), LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(entries[i].c_str()));
+    playbackState.playlistCount = 4;
+    EXPECT_TRUE(Close());
+    EXPECT_EQ(Read("PELORIX.ini"), Expand("10\n0\n0\n0\n0\n2\n*.*\n" + entries[1] + "\n@a.pxa\n", "\r\n"));
+}
+
+// A write that fails keeps the old file whole, leaves no temporary file
+// behind but one the test made, and the program still quits.
+TEST_F(Settings, FailedWriteKeepsTheOldFile)
+{
+    const std::string old = Expand("10\n0\n1\n0\n0\n1\n@\n@a.pxa\n");
+    enum { TemporaryFolder, SettingsFolder, Locked };
+    for (int kind : {TemporaryFolder, SettingsFolder, Locked}) {
+        SCOPED_TRACE(kind);
+        for (const char* name : {"PELORIX.ini", "PELORIX.ini.new"}) RemoveDirectoryA(name), DeleteFileA(name);
+        if (kind == TemporaryFolder) CreateDirectoryA("PELORIX.ini.new", nullptr);
+        if (kind == SettingsFolder) CreateDirectoryA("PELORIX.ini", nullptr);
+        else Write("PELORIX.ini", old);
+        Open();
+        // Not shared for deleting, so it can't be replaced.
+        HANDLE lock = kind == Locked ? CreateFileA("PELORIX.ini", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)
+                                     : nullptr;
+        ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+        clearBeforeAddOption = 1;
+        EXPECT_TRUE(Close());
+        if (lock) CloseHandle(lock);
+        if (kind == SettingsFolder) EXPECT_EQ(GetFileAttributesA("PELORIX.ini"), FILE_ATTRIBUTE_DIRECTORY);
+        else EXPECT_EQ(Read("PELORIX.ini"), old);
+        EXPECT_EQ(GetFileAttributesA("PELORIX.ini.new") != INVALID_FILE_ATTRIBUTES, kind == TemporaryFolder);
+    }
+}

@@ -1,0 +1,250 @@
+// The main window on the real platform: start-up from a layout file written
+// here and without one, scrolling by window messages, the language command
+// stepping through the variants, also while another thread reads texts as the
+// playback thread does, and the buffer option from its text.
+#include "playertest.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "app/mainwindow.h"
+#include "window/scrolling.h"
+
+// Texts 0, 21, 23, 43 and 45 differ between the base file and its variants;
+// the variants also move control 0, which a language change must not apply.
+static const char* const BaseLayout =
+    "#define TIME 21 /*Time*/\r\n// 0, 0x50000000, 20, 4, 740, 16\r\n"
+    "#define LANGUAGE 0 /*Language*/\r\n// 1, 0x50000000, 780, 3, 100, 18\r\n"
+    "#define REPEAT 4 /*Repeat*/\r\n// 1, 0x50000003, 20, 73, 200, 16\r\n"
+    "#define ADVANCE 5 /*Advance*/\r\n// 1, 0x50000003, 240, 73, 300, 16\r\n"
+    "#define ODD 7 /*Odd*/\r\n// 4, 0x50000000, 0, 0, 10, 10\r\n"
+    "#define STATUS 23 /*File*/\r\n// 0, 0x50000000, -5, 100, 960, 25\r\n"
+    "#define CLEAR_FIRST 28 /*Clear first*/\r\n// 1, 0x50000003, 560, 73, 420, 16\r\n"
+    "#define PLAYLIST 35 /*Playlist*/\r\n// 3, 0x50A00101, 20, 90, 740, 265\r\n"
+    "#define IDLE 43 /*Ready*/\r\n#define END 45 /*(end)*/\r\n#define FRAMES 47 /*11*/\r\n#define DEVICE 48 /*-1*/\r\n";
+
+static std::string Place(int x, int y, int width, int height)
+{
+    return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(width) + "x" + std::to_string(height);
+}
+
+static std::string PlaceOf(HWND control)   // in the main window's client area
+{
+    RECT r = {};
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return Place(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+static DWORD createdStyle;    // of the last main window created while the hook was set
+static bool refuseCreation;   // the hook makes that creation fail
+static std::string boxText;   // what the message boxes said, and the owner
+static HWND boxOwner;
+
+// Sees the main window created, and answers a message box (modal on this thread) once active.
+static LRESULT CALLBACK WatchWindows(int code, WPARAM wParam, LPARAM lParam)
+{
+    char text[400] = "";
+    HWND box = code == HCBT_ACTIVATE ? reinterpret_cast<HWND>(wParam) : nullptr;
+    if (box && GetDlgItemTextA(box, 65535, text, sizeof text)) {   // the box's text is its Static 65535
+        boxText += text;
+        boxOwner = GetWindow(box, GW_OWNER);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    const CREATESTRUCTA* create = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs : nullptr;
+    if (!create || IS_INTRESOURCE(create->lpszClass) || strcmp(create->lpszClass, "PELORIX"))
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    createdStyle = create->style;
+    return refuseCreation;
+}
+
+static void CALLBACK QuitLate(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(7); }   // a loop left waiting
+
+// Start-up with the real system font, scrolling by window messages; then the whole
+// program when its window can't be created, and without the layout file, where it
+// shows the file's path beside the executable and ends rather than waiting for messages.
+TEST_F(Player, StartUpAndScrolling)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HHOOK hook = SetWindowsHookExA(WH_CBT, WatchWindows, nullptr, GetCurrentThreadId());
+    Start({}, 0, 0, "", BaseLayout);
+    EXPECT_EQ(createdStyle, 0x00FF0000u);
+    EXPECT_EQ(FindWindowA("PELORIX", "PELORIX 2.2"), window);
+    WNDCLASSA c = {};
+    EXPECT_TRUE(GetClassInfoA(instance, "PELORIX", &c) && c.style == 3 &&
+                c.hbrBackground == reinterpret_cast<HBRUSH>(16) && c.hIcon == LoadIconA(nullptr, IDI_APPLICATION) &&
+                c.hCursor == LoadCursorA(nullptr, IDC_ARROW));
+    // The layout's units from the system font: a variable-pitch one (bit 0
+    // set) has columns of 3/2 its average width; a fifth of a line is the margin.
+    TEXTMETRICA font = {};
+    HDC dc = GetDC(window);
+    GetTextMetricsA(dc, &font);
+    ReleaseDC(window, dc);
+    const int line = font.tmHeight, column = font.tmAveCharWidth * (font.tmPitchAndFamily & 1 ? 3 : 2) / 2;
+    // In tenths (14/100 of a line for y), the canvas scrolled by columns and lines.
+    auto inUnits = [&](int x, int y, int width, int height, int columns = 0, int lines = 0) {
+        return Place(x * column / 10 - columns * column, line / 5 + y * line * 14 / 100 - lines * line,
+                     width * column / 10, height * line / 10);
+    };
+    std::string controls;   // identifier, class and place, in creation order
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[32] = "";
+        GetClassNameA(child, name, sizeof name);
+        controls += std::to_string(GetDlgCtrlID(child)) + " " + name + " " + PlaceOf(child) + ", ";
+    }
+    EXPECT_EQ(controls, "0 Button " + inUnits(780, 3, 100, 18) + ", 4 Button " + inUnits(20, 73, 200, 16) +
+                        ", 5 Button " + inUnits(240, 73, 300, 16) + ", 21 Static " + inUnits(20, 4, 740, 16) +
+                        ", 23 Static " + inUnits(-5, 100, 960, 25) + ", 28 Button " + inUnits(560, 73, 420, 16) +
+                        ", 35 ListBox " + inUnits(20, 90, 740, 265) + ", ");   // type 4 names no class: no 7
+    EXPECT_EQ(Rows() + " " + Seen(), "(end) Ready|Ready|--|0 0 0");   // the idle texts, not the captions
+    EXPECT_EQ(std::vector<int>({playbackState.framesPerBuffer, playbackState.deviceId, playbackState.playlistCount}),
+              std::vector<int>({25, -1, 0}));
+
+    // Small enough that both bars show, and stay shown for every size below:
+    // a bar shown or hidden resizes the client area, a WM_SIZE of its own.
+    MoveWindow(window, 0, 0, 300, 200, TRUE);
+    const int wide = 80 * column, high = 37 * line + line / 2;      // 22 columns and 5 lines to scroll
+    struct Row { UINT message; int request, value, column, line; };   // WM_SIZE: width and height
+    const Row rows[] = {
+        {WM_SIZE, wide, high, 0, 0},
+        {WM_HSCROLL, SB_LINERIGHT, 0, 1, 0},
+        {WM_SIZE, wide, high, 0, 0},                        // unchanged size: one column back
+        {WM_HSCROLL, SB_THUMBPOSITION, 10, 0, 0},           // only tracking moves
+        {WM_HSCROLL, SB_THUMBTRACK, 10, 10, 0},
+        {WM_SIZE, wide - column / 2, high, 9, 0},           // shrunk by less than a column: one back
+        {WM_SIZE, wide - column * 3 / 2, high, 9, 0},       // by a whole column: stays
+        {WM_SIZE, wide, high, 7, 0},                        // grown by 1.5 columns: 1 whole plus one
+        {WM_HSCROLL, SB_PAGERIGHT, 0, 15, 0},
+        {WM_HSCROLL, SB_PAGERIGHT, 0, 22, 0},               // stops at the maximum
+        {WM_HSCROLL, SB_PAGELEFT, 0, 14, 0},
+        {WM_VSCROLL, SB_PAGEDOWN, 0, 14, 5},                // 37 lines asked, 5 allowed
+        {WM_SIZE, 0, 0, 14, 5},                             // minimised: positions kept
+        {WM_SIZE, wide, high, 0, 0},                        // restored: back toward 0, stopping there
+        {WM_HSCROLL, SB_LINELEFT, 0, 0, 0},
+        {WM_SIZE, wide, 6 * line + line / 4, 0, 0},
+        {WM_VSCROLL, SB_PAGEDOWN, 0, 0, 6},                 // a page of 6 lines
+        {WM_VSCROLL, SB_BOTTOM, 0, 0, 36},                  // 40 - 6 + 2
+        {WM_VSCROLL, SB_TOP, 0, 0, 0},
+        {WM_SIZE, wide, line / 2, 0, 0},
+        {WM_VSCROLL, SB_PAGEDOWN, 0, 0, 1},                 // less than a line: one line
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << &row - rows);
+        if (row.message == WM_SIZE) SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(row.request, row.value));
+        else SendMessageA(window, row.message, MAKEWPARAM(row.request, row.value), 0);
+        EXPECT_EQ(GetScrollPos(window, SB_HORZ), row.column);
+        EXPECT_EQ(GetScrollPos(window, SB_VERT), row.line);
+        EXPECT_EQ(PlaceOf(ControlHandle(PositionSlot)), inUnits(20, 4, 740, 16, row.column, row.line));
+    }
+    EXPECT_EQ(ResizeDelta(65535, 0, 1, 0), 0);   // extents are 16-bit
+    EXPECT_EQ(ScrollMaximum(100, 800, 7), 0);    // never below 0
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    window = nullptr;
+    EXPECT_EQ(RunMessageLoop(), 0);   // the quit message of the destroy
+
+    ASSERT_TRUE(UnregisterClassA("PELORIX", instance));   // RunProgram registers it again
+    refuseCreation = true;
+    EXPECT_EQ(RunProgram(instance, SW_SHOWNORMAL), 999);
+    refuseCreation = false;
+    MSG quit;
+    EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+
+    ASSERT_TRUE(DeleteFileA((folder + "PELORIX.h").c_str()) && UnregisterClassA("PELORIX", instance));
+    UINT_PTR timer = SetTimer(nullptr, 0, 10000, QuitLate);
+    EXPECT_EQ(RunProgram(instance, SW_SHOWNORMAL), 0);   // the quit message start-up posted
+    KillTimer(nullptr, timer);
+    UnhookWindowsHookEx(hook);
+    window = FindWindowA("PELORIX", nullptr);
+    EXPECT_EQ(boxText, "I need " + folder + "PELORIX.h");
+    EXPECT_TRUE(window && boxOwner == window);
+    EXPECT_EQ(GetWindow(window, GW_CHILD), nullptr);
+}
+
+static const char* const captions[] = {"Language", "Sprache", "Langue"};
+static const char* const idleTexts[] = {"Ready", "Bereit", "Pr\xEAt"};
+static const char* const endMarkers[] = {"(end)", "(Ende)", "(fin)"};
+static const char* const timeTexts[] = {"Time", "Zeit", "Temps"};
+
+static bool OneOf(const char* text, const char* const (&choices)[3])
+{
+    return !strcmp(text, choices[0]) || !strcmp(text, choices[1]) || !strcmp(text, choices[2]);
+}
+
+static std::string Variant(int v)   // moves control 0, which a reload must not apply
+{
+    return std::string("#define TIME 21 /*") + timeTexts[v] + "*/\r\n// 0, 0x50000000, 20, 4, 740, 16\r\n" +
+           "#define LANGUAGE 0 /*" + captions[v] + "*/\r\n// 1, 0x50000000, 500, 30, 100, 18\r\n" +
+           "#define PLAYLIST 35 /*Playlist*/\r\n// 3, 0x50A00101, 20, 90, 740, 265\r\n#define IDLE 43 /*" +
+           idleTexts[v] + "*/\r\n#define END 45 /*" + endMarkers[v] + "*/\r\n";
+}
+
+// copying: set by the reader, cleared by the window thread once it reloaded.
+static std::atomic<bool> readerDone, copying;
+static std::atomic<int> passes, torn;
+
+// As the playback thread does: texts copied, then sent to the controls.
+static DWORD WINAPI ReadTexts(void*)
+{
+    for (char text[400]; !readerDone; passes++) {
+        for (copying = true; copying && !readerDone;) {
+            CopyLayoutText(PositionSlot, text, sizeof text);
+            torn += !OneOf(text, timeTexts);
+        }
+        ShowIdleTexts();
+        SendMessageA(ControlHandle(PositionSlot), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+        torn += !OneOf(text, idleTexts);
+        SendMessageA(ControlHandle(PlaylistSlot), LB_GETTEXT, 2, reinterpret_cast<LPARAM>(text));
+        torn += !OneOf(text, endMarkers);
+    }
+    return 0;
+}
+
+// Each press of control 0 steps the language; the Playlist's rows stay and only the
+// end marker after them is replaced; identifiers without a command do nothing. Then
+// another thread copies texts while each reload runs, and sends to the controls while
+// the window thread waits: every text read is one whole text of one language.
+TEST_F(Player, LanguageCommandStepsThroughVariants)
+{
+    for (int v : {1, 2}) Write("PELORIX.h0" + std::to_string(v), Variant(v));
+    Start({}, 0, 0, "", BaseLayout);
+    const std::string place = PlaceOf(ControlHandle(LanguageSlot));
+    HWND playlist = ControlHandle(PlaylistSlot);
+    for (int row : {0, 1}) SendMessageA(playlist, LB_INSERTSTRING, row, reinterpret_cast<LPARAM>(row ? "b" : "a"));
+    playbackState.playlistCount = 2;
+    for (int language : {1, 2, 0, 1}) {   // no variant 3: back to the base file
+        SetFocus(playlist);
+        Command(LanguageSlot);
+        EXPECT_EQ(TextOf(LanguageSlot) + "|" + TextOf(PositionSlot) + "|" + TextOf(StatusSlot) + "|" + Rows(),
+                  std::string(captions[language]) + "|" + idleTexts[language] + "|" + idleTexts[language] +
+                      "|a b " + endMarkers[language]);
+        EXPECT_EQ(PlaceOf(ControlHandle(LanguageSlot)), place);   // places of a reload are not applied
+        EXPECT_EQ(GetFocus(), window);
+    }
+    for (int identifier : {7, 35, 59, 60, 0xFFFF}) Command(identifier);
+    EXPECT_EQ(TextOf(LanguageSlot) + "|" + Rows(), "Sprache|a b (Ende)");
+    EXPECT_EQ(FindWindowA("#32770", nullptr), nullptr);
+    EXPECT_EQ(playbackState.framesPerBuffer, 25);   // kept from start-up
+
+    readerDone = false, copying = false, passes = 0, torn = 0;
+    HANDLE reader = CreateThread(nullptr, 0, ReadTexts, nullptr, 0, nullptr);
+    for (int press = 0; press < 99 && !HasFailure(); press++) {   // 33 rounds: back at 1
+        int before = passes;
+        EXPECT_TRUE(PumpUntil([] { return copying.load(); }));
+        Command(LanguageSlot);   // the whole reload while the other thread copies
+        copying = false;
+        EXPECT_TRUE(PumpUntil([&] { return passes > before; }));   // then sends
+    }
+    readerDone = true;
+    EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(reader, 0) == WAIT_OBJECT_0; }));
+    CloseHandle(reader);
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(TextOf(LanguageSlot), "Sprache");
+}
+
+TEST(PlaybackOptions, FramesPerBufferFromText)
+{
+    struct Row { const char* text; int frames; };
+    const Row rows[] = {{"5", 5}, {"6", 10}, {"10", 10}, {"11", 25}, {"25", 25}, {"26", 50}, {"0", 5}, {"", 5},
+                        {"abc", 5}, {"-7", 5}, {" 12", 25}, {"7 frames", 10}, {"99999999999999999999", 50}};
+    for (const Row& row : rows) EXPECT_EQ(FramesPerBufferFromText(row.text), row.frames) << '"' << row.text << '"';
+}
