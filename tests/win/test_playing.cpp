@@ -1,0 +1,267 @@
+// Playing on the real device, what ends it and what it played: the end of a
+// track by the options, seeks heard in the audio, entries that cannot play;
+// and the position functions driven directly, as a fill would call them.
+#include "playertest.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <map>
+
+#include "codec/framedecoder.h"
+#include "playback/playbackthread.h"
+#include "playback/position.h"
+
+class PlayerPlaying : public Player {};   // its own name, for choosing these tests
+
+// The thread ended, and with it the messages it sends to the controls as a session ends.
+static bool Ended()
+{
+    HANDLE thread = playbackState.threadHandle;
+    return !playbackState.threadActive && (!thread || WaitForSingleObject(thread, 0) == WAIT_OBJECT_0);
+}
+static bool Idle() { return PumpUntil(Ended, 60); }
+
+// The whole clip in whole buffers, the last filled up with silence; Wine may add a zero tail.
+static bool PlayedWhole(const std::string& capture, const Clip& clip, int framesPerBuffer)
+{
+    return PlayedBuffers(capture, clip, framesPerBuffer) == (clip.frames + framesPerBuffer - 1) / framesPerBuffer;
+}
+
+// The end of a track by the two options, and a one-entry Playlist; an entry
+// clicked while the first track plays becomes current when playing ends.
+TEST_F(PlayerPlaying, EndOfTrackRules)
+{
+    // order: the tracks of the openings, one letter per entry; with repeat on, playing never
+    // ends and is stopped in the last of them. last: currentIndex, selectedIndex and cursor then.
+    struct Row { int advance, repeat, entries, start; const char* order; int last; };
+    const Row rows[] = {
+        {1, 0, 3, 0, "ABC", 2}, {1, 0, 3, 1, "BC", 2}, {1, 1, 3, 1, "BCAB", 1},
+        {0, 1, 3, 1, "BBB", 1}, {0, 0, 3, 1, "B", 0}, {1, 1, 1, 0, "AAA", 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.order);
+        Again();
+        // 25-frame buffers keep the fast device from running dry; no clip is whole buffers.
+        std::vector<Clip> clips = {MakeClip("a.wav", 8000, 1, 60, 1), MakeClip("b.wav", 16000, 2, 110, 2),
+                                   MakeClip("c.wav", 8000, 1, 30, 3)};
+        std::vector<std::string> paths = {clips[0].path, clips[1].path, clips[2].path};
+        paths.resize(row.entries);
+        Start(paths, row.repeat, row.advance, "25");
+        Click(row.start, true);
+        ASSERT_TRUE(Playing());
+        Click(row.last);
+        size_t openings = strlen(row.order);
+        if (row.repeat) {
+            ASSERT_TRUE(PumpUntil([&] { return Captures().size() >= openings; }, 30));
+            Command(StopSlot);
+        }
+        ASSERT_TRUE(Idle());
+        std::string last = std::to_string(row.last);
+        EXPECT_EQ(Seen(), "Ready|Ready|--|" + last + " " + last + " " + last);
+        std::vector<std::string> captures = Captures();
+        ASSERT_EQ(captures.size(), openings);
+        for (size_t i = 0; i < openings; i++) {
+            const Clip& clip = clips[row.order[i] - 'A'];
+            bool stopped = row.repeat && i + 1 == openings;
+            EXPECT_TRUE(stopped ? PlayedBuffers(captures[i], clip, 25) >= 0 : PlayedWhole(captures[i], clip, 25))
+                << "opening " << i;
+        }
+    }
+}
+
+// What the device plays follows the seeks: buffers of 25 whole frames, each jump between
+// two the next seek sent, from the frame after the first (0 for one before the start);
+// forward 5 min lies past this clip's end from anywhere: dropped. Then it plays to its end.
+TEST_F(PlayerPlaying, PlayedAudioFollowsSeeks)
+{
+    Clip clip = MakeClip("clip.wav", 8000, 1, 3610);   // 72.2 s
+    Start({clip.path}, 0, 0, "25");
+    Command(PlaySlot);
+    ASSERT_TRUE(Playing());
+    ASSERT_TRUE(Moves());
+    const std::pair<int, int> seeks[] = {{Forward15sSlot, 750}, {Back3sSlot, -150}, {Forward3sSlot, 150},
+        {Back15sSlot, -750}, {Back5MinSlot, -15000}, {Forward5MinSlot, 0}, {Forward1MinSlot, 3000},
+        {Back1MinSlot, -3000}, {Forward1MinSlot, 3000}};
+    std::vector<int> sent;
+    for (const auto& [slot, frames] : seeks) {
+        Command(slot);
+        if (frames) sent.push_back(frames);
+        ASSERT_TRUE(PumpUntil([] { return playbackState.pendingSeek == 0; })) << slot;
+    }
+    ASSERT_TRUE(Idle());
+    EXPECT_EQ(Seen(), "Ready|Ready|--|0 0 0");
+    std::vector<std::string> captures = Captures();
+    ASSERT_EQ(captures.size(), 1u);
+    std::map<std::string, int> starts;   // a buffer's first frame, by its bytes
+    for (int frame = 0; frame < clip.frames; frame += 25) starts[FramesOf(clip, frame, 1)] = frame;
+    const std::string& capture = captures[0];
+    size_t length = FramesOf(clip, 0, 25).size(), at = 0, next = 0;
+    int expected = 0;
+    for (; at + length <= capture.size() && capture.find_first_not_of('\0', at) < at + length; at += length) {
+        auto found = starts.find(capture.substr(at, FramesOf(clip, 0, 1).size()));
+        ASSERT_NE(found, starts.end()) << "buffer at byte " << at;
+        if (found->second != expected && next < sent.size()) expected = std::max(0, expected + sent[next++]);
+        ASSERT_EQ(found->second, expected) << "buffer at byte " << at;
+        EXPECT_TRUE(capture.compare(at, length, FramesOf(clip, expected, 25)) == 0) << "buffer at byte " << at;
+        expected += 25;
+    }
+    EXPECT_EQ(next, sent.size());
+    EXPECT_EQ(expected, 3625);                        // the last buffer, 10 frames and silence
+    EXPECT_EQ(capture.find_first_not_of('\0', at), std::string::npos);
+}
+
+// Entries that cannot be played, each reported, each leaving the player idle, and files
+// spoilt while they play, whose rest still plays out (damaged frames are the decoder
+// tests' concern); then, with advance on, bad.wav passes the start-up check and fails to open.
+TEST_F(PlayerPlaying, FailuresToOpen)
+{
+    auto header = [](int channels, int rate, int coder) {   // 100 samples and no frames, 68 bytes
+        std::string bytes = std::string("RIFF\0\0\0\0WAVEfmt \x1A\0\0\0\x3A\x8A", 22) + std::string(24, '\0') +
+                            std::string("fact\4\0\0\0d\0\0\0data\0\0\0\0\0\0", 22);
+        bytes[22] = static_cast<char>(channels), bytes[34] = 16, bytes[36] = 8, bytes[38] = static_cast<char>(coder);
+        for (int i = 0; i < 4; i++) bytes[24 + i] = static_cast<char>(rate >> 8 * i);
+        return bytes;
+    };
+    Start({}, 0, 0, "50");
+    std::string badDevice = Read("PELORIX.h");
+    badDevice.replace(badDevice.find("/*-1*/"), 6, "/*99*/");
+    // bytes empty: a playable clip, which the names truncated, unlinked and emptied spoil once playing.
+    struct Row { const char* name; std::string bytes; const char* seen; };
+    const char* const idle = "Cannot play|Ready|--|0 0 0", *next = "Cannot play|Ready|--|1 1 1";
+    const Row rows[] = {
+        {"missing.wav", "", idle}, {"channels.wav", header(3, 8000, 0), idle},
+        {"coder23.wav", header(1, 8000, 23), "Cannot play|Unsupported|--|0 0 0"},
+        {"rate49.wav", header(1, 49, 0), idle}, {"device.wav", "", idle},
+        {"toolarge.wav", header(2, 100000, 0), idle},   // 400,000 bytes a buffer
+        {"truncated.wav", "", next}, {"emptied.wav", "", next}, {"plays.wav", "", next},
+        {"unlinked.wav", "", next},   // Windows refuses to delete a file open unshared: it plays on whole
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        Again();
+        std::string path = folder + row.name, name = row.name;
+        Clip clip = row.bytes.empty() ? MakeClip(row.name, 8000, 2, 200) : Clip{};
+        if (!row.bytes.empty()) Write(row.name, row.bytes);
+        Write("bad.wav", std::string("RIFF\0\0\0\0WAVEfmt \0\0\0\0\x3A\x8A", 22));
+        Start({path, folder + "bad.wav"}, 0, 1, "50", name == "device.wav" ? badDevice : "");
+        if (name == "missing.wav") DeleteFileA(path.c_str());
+        Command(PlaySlot);
+        bool plays = std::string(row.seen) == next;
+        if (plays && row.bytes.empty()) {
+            ASSERT_TRUE(Playing());
+            std::error_code ignored;
+            if (name == "unlinked.wav") std::filesystem::remove(path, ignored);
+            if (name == "truncated.wav") std::filesystem::resize_file(path, std::filesystem::file_size(path) / 3);
+            if (name == "emptied.wav") std::filesystem::resize_file(path, 0);
+        }
+        std::string box;   // the device's error, modal on the playback thread, answered from here once shown
+        ASSERT_TRUE(PumpUntil([&] {
+            HWND found = FindWindowA("#32770", nullptr);
+            char text[500] = "", caption[100] = "";
+            if (found && IsWindowVisible(found) && GetDlgItemTextA(found, 0xFFFF, text, sizeof text) &&
+                GetWindowTextA(found, caption, sizeof caption)) {
+                box = std::string(text) + "|" + caption + (GetWindow(found, GW_OWNER) == window ? "|owned" : "");
+                PostMessageA(found, WM_COMMAND, IDOK, 0);   // again at each look until it has gone
+            }
+            return Ended();
+        }, 60));
+        EXPECT_EQ(Seen(), row.seen);
+        std::vector<std::string> captures = Captures();
+        EXPECT_EQ(captures.size(), plays ? 1u : 0u);
+        if ((name == "plays.wav" || name == "unlinked.wav") && captures.size() == 1) {
+            EXPECT_TRUE(PlayedWhole(captures[0], clip, 50));
+        }
+        char error[MAXERRORLENGTH] = "";
+        waveOutGetErrorTextA(MMSYSERR_BADDEVICEID, error, sizeof error);
+        EXPECT_EQ(box, name == "device.wav" ? std::string(error) + "|Error|owned" : "");
+    }
+}
+
+// The position functions driven directly on the window thread, as a fill
+// would call them, on the open stream.
+static void Open(const std::string& path)
+{
+    if (playbackState.streamFile) fclose(playbackState.streamFile);
+    playbackState.streamFile = fopen(path.c_str(), "rb");
+    ASSERT_EQ(ReadStreamHeader(playbackState.streamFile, streamHeader), Ok);
+    ResetPosition();
+}
+
+static void GoTo(int frame)   // as a seek would, from wherever the stream stands
+{
+    playbackState.pendingSeek = frame - playbackState.frameCounter;
+    ApplyPendingSeek();
+    ASSERT_EQ(playbackState.frameCounter, frame);
+}
+
+static std::string Decoded()   // the frame the stream stands at
+{
+    unsigned char values[4], *at = values;
+    long offset = ftell(playbackState.streamFile);
+    DecodeFrame(playbackState.streamFile, streamHeader, at);
+    fseek(playbackState.streamFile, offset, SEEK_SET);
+    return std::string(reinterpret_cast<char*>(values), static_cast<size_t>(at - values));
+}
+
+// Seeks in the indexed part (a jump) and beyond it (a walk, with the preview), in a stream
+// whose header promises more frames than it holds (the walk stops at the escape frame), in
+// one cut after a whole frame (silence follows), and past 12,500 seconds, where the full
+// index stops growing and a seek beyond it, back or forth, walks from its last entry.
+TEST_F(PlayerPlaying, Seeks)
+{
+    Start({});
+    std::map<std::string, Clip> clips = {{"long", MakeClip("long.wav", 100, 1, 15000)},   // 5 min, 2 values a frame
+                                         {"hours", MakeClip("hours.wav", 50, 1, 630000)}};  // 3 h 30 min, 1 value
+    strcpy(playbackState.currentPath, clips["long"].path.c_str());
+    Open(clips["long"].path);
+    GoTo(5000);
+    std::string whole = Read("long.wav"), promised = whole;
+    promised[54] = static_cast<char>(40000 & 0xFF);   // totalSamples 40000: lastFrame 19999
+    promised[55] = static_cast<char>(40000 >> 8);
+    Write("promised.wav", promised);
+    Write("cut.wav", whole.substr(0, static_cast<size_t>(playbackState.seekIndex[100])));
+    clips["promised"] = clips["cut"] = clips["long"];
+    RequestSeek(150);                                 // left by the stream before: dropped on opening
+    Open(clips["long"].path);
+    EXPECT_EQ(playbackState.pendingSeek, 0);
+    // played: up to there after opening, -1 going on as the last row left it;
+    // frame: after the fill; preview: the status after the requests, null unchanged.
+    struct Row { const char* stream; int played, from; std::vector<int> requests; int frame; const char* preview; };
+    const Row rows[] = {
+        {"long", 9000, 9000, {-750}, 8250, nullptr},
+        {"long", 9000, 9000, {3000}, 12000, "Seek to 0:4:0"},
+        {"long", 14500, 14500, {150, 150, 150, 150}, 14950, "Seek to 0:4:59"},   // the fourth is dropped
+        {"long", 9000, 6000, {3000, 3000}, 12000, "Seek to 0:4:0"},       // from the last indexed second
+        {"long", 14849, 14849, {150}, 14999, "Seek to 0:4:59"},           // onto the last frame
+        {"promised", 4000, 4000, {12000}, 14999, "Seek to 0:5:20"},
+        {"cut", 4000, 4000, {3000}, 5000, "Seek to 0:2:20"},
+        {"hours", 9000, 9000, {60}, 9060, "Seek to 0:3:1"},              // into the second after the index
+        {"hours", 629000, 629000, {-750}, 628250, "Seek to 3:29:25"},
+        {"hours", -1, -1, {-10000}, 618250, nullptr}, {"hours", -1, -1, {9000}, 627250, "Seek to 3:29:5"},   // in, out
+        {"hours", -1, -1, {2749}, 629999, "Seek to 3:29:59"}, {"hours", -1, -1, {-1}, 629998, "Seek to 3:29:59"},
+        {"hours", -1, -1, {-629999}, 0, nullptr}, {"hours", -1, -1, {629999}, 629999, "Seek to 3:29:59"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.stream << " " << row.from << " " << row.requests[0]);
+        if (row.played >= 0) {
+            Open(folder + row.stream + ".wav");
+            GoTo(row.played);
+            GoTo(row.from);
+        }
+        SendMessageA(ControlHandle(StatusSlot), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("before"));
+        for (int frames : row.requests) RequestSeek(frames);
+        EXPECT_EQ(TextOf(StatusSlot), row.preview ? row.preview : "before");
+        bool taken = playbackState.pendingSeek != 0;
+        ApplyPendingSeek();
+        EXPECT_EQ(playbackState.frameCounter, row.frame);
+        EXPECT_EQ(TextOf(StatusSlot), taken ? playbackState.currentPath : "before");
+        bool silent = row.stream == std::string("cut");
+        EXPECT_TRUE(Decoded() == (silent ? std::string(4, '\0') : FramesOf(clips[row.stream], row.frame, 1)));
+    }
+    EXPECT_EQ(playbackState.seekIndexTop, SeekIndexSize - 1);
+    ShowPosition();
+    EXPECT_EQ(TextOf(PositionSlot), "Pos   3:29:59  //  3:29:59");
+    fclose(playbackState.streamFile);
+    playbackState.streamFile = nullptr;
+}
