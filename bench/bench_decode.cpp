@@ -1,8 +1,7 @@
 // Decode throughput per coder, in multiples of real time, on 44.1 kHz stereo
 // streams built here from a synthetic piece (harmonics with vibrato over a
-// little noise), and the cost of one buffer fill of 5, 10, 25 and 50 frames
-// through the player's own FillBuffer. Reads through FILE* exactly as the
-// player does.
+// little noise), and the cost of decoding one player buffer of 5, 10, 25 and
+// 50 frames. Reads through FILE* exactly as the player does.
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -14,9 +13,6 @@
 #include "codec/streamfile.h"
 #include "encoder/streamwriter.h"
 #include "encoder/tapsearch.h"
-#include "playback/playbackstate.h"
-#include "playback/playbackthread.h"
-#include "playback/position.h"
 
 const int SampleRate = 44100;
 const int Channels = 2;
@@ -79,36 +75,28 @@ static void DecodeStream(benchmark::State& state, int coder)
     fclose(stream);
 }
 
-// One FillBuffer of the three-tap piece as the playback thread makes it: the
-// pending seek, framesPerBuffer frames decoded and counted, the position
-// shown each second. No device is open, so queuing the buffer is refused at
-// once and the figure is the decoding. At the stream's end it starts over.
+// One buffer's decoding of the three-tap piece as the playback thread's fill
+// makes it: framesPerBuffer frames in turn into one data area. At the
+// stream's end it starts over.
 static void FillPlayerBuffer(benchmark::State& state)
 {
     EncodeResult result;
-    FILE* stream = CodedPiece(ThreeTapCoder, streamHeader, result);
+    StreamHeader header;
+    FILE* stream = CodedPiece(ThreeTapCoder, header, result);
     if (stream == nullptr) return state.SkipWithError("encoding failed");
     long firstFrame = ftell(stream);
-    int frames = (int)state.range(0);
-    std::vector<unsigned char> data((size_t)frames * streamHeader.samplesPerFrame * 2);
-    WAVEHDR header = {};
-    header.lpData = reinterpret_cast<LPSTR>(data.data());
-    header.dwBufferLength = (DWORD)data.size();
-    playbackState.streamFile = stream;
-    playbackState.framesPerBuffer = frames;
-    playbackState.lastFrame = streamHeader.lastFrame;
-    playbackState.deviceHandle = nullptr;
-    ResetPosition();
+    int frames = (int)state.range(0), frame = 0;
+    std::vector<unsigned char> data((size_t)frames * header.samplesPerFrame * 2);
     for (auto _ : state) {
-        if (playbackState.frameCounter > playbackState.lastFrame) {
+        if (frame > header.lastFrame) {
             fseek(stream, firstFrame, SEEK_SET);
-            ResetPosition();
+            frame = 0;
         }
-        FillBuffer(header);
+        unsigned char* at = data.data();
+        for (int i = 0; i < frames; i++, frame++) DecodeFrame(stream, header, at);
         benchmark::DoNotOptimize(data.data());
     }
     state.counters["buffer_ms"] = 1000.0 * frames / FramesPerSecond;
-    playbackState.streamFile = nullptr;
     fclose(stream);
 }
 
