@@ -34,14 +34,21 @@ static void CloseSettingsFile()
     settingsFile = nullptr;
 }
 
+// The values in memory as the file holds them.
+static SettingsRecord CurrentRecord()
+{
+    SettingsRecord record = {languageNumber, playbackState.repeatOption, playbackState.advanceOption,
+                             clearBeforeAddOption, playbackState.playlistCount, {}};
+    strcpy(record.lastFolder, lastFolder);
+    return record;
+}
+
 void ReadSettings()
 {
     CloseSettingsFile();   // a start-up that ended before the fill left it open
     settingsFile = fopen(settingsPath, "r");
     if (!settingsFile) return;
-    SettingsRecord record = {languageNumber, playbackState.repeatOption, playbackState.advanceOption,
-                             clearBeforeAddOption, playbackState.playlistCount, {}};
-    strcpy(record.lastFolder, lastFolder);
+    SettingsRecord record = CurrentRecord();
     ReadSettingsRecord(settingsFile, record);
     languageNumber = record.languageNumber;
     playbackState.repeatOption = record.repeatOption;
@@ -91,9 +98,8 @@ int WriteSettings()
 
     FILE* file = fopen(temporaryPath, "w");
     if (!file) return Failed;
-    SettingsRecord record = {languageNumber, playbackState.repeatOption, playbackState.advanceOption,
-                             clearBeforeAddOption, written, {}};
-    strcpy(record.lastFolder, lastFolder);
+    SettingsRecord record = CurrentRecord();
+    record.playlistCount = written;
     WriteSettingsRecord(file, record);
     char path[PathSize];
     for (int i = 0; i < count; i++) {
