@@ -116,7 +116,7 @@ pairs=() verdict=equal
 for i in "${!names[@]}"; do
     decoded=$demo/pcm/${names[$i]}-decoded.wav
     pairs+=("$decoded" "${files[$i]:-/dev/null}")
-    compare exact "$decoded" "${files[$i]:-/dev/null}" >/dev/null || verdict=differs
+    played_exactly "$decoded" "${files[$i]:-/dev/null}" || verdict=differs
 done
 [ ${#files[@]} = ${#names[@]} ] || verdict=differs
 python3 "$root/cmake/heardwav.py" "$demo/heard.wav" "${pairs[@]}" && echo "demo: what waveOut played, as one WAV file: $demo/heard.wav"

@@ -20,10 +20,39 @@ import sys
 import threading
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-import capture_cmp  # noqa: E402
+import wave
 
 FramesPerBuffer = 25
+
+
+class Clip:
+    """A decoded clip (16-bit PCM WAV) cut in the player's frames of 1/50 s."""
+
+    def __init__(self, path):
+        with wave.open(path, "rb") as w:
+            self.rate, self.channels = w.getframerate(), w.getnchannels()
+            self.pcm = w.readframes(w.getnframes())
+        self.frame_bytes = self.rate * self.channels // 50 * 2
+
+
+def runs(clip, capture):
+    """(from, to, clip_from) runs of the capture's whole frames: clip_from None
+    for silence, -1 for a frame found nowhere in the clip."""
+    size = clip.frame_bytes
+    where = {}
+    for j in range(len(clip.pcm) // size - 1, -1, -1):   # the first of equal frames wins
+        where[clip.pcm[j * size:(j + 1) * size]] = j
+    result = []
+    for i in range(len(capture) // size):
+        chunk = capture[i * size:(i + 1) * size]
+        j = None if chunk.count(0) == size else where.get(chunk, -1)
+        last = result[-1] if result else None
+        if last and ((j is None and last[2] is None) or
+                     (j is not None and j >= 0 and last[2] is not None and last[2] >= 0 and j == last[2] + i - last[0])):
+            last[1] = i + 1
+        else:
+            result.append([i, i + 1, j])
+    return result
 
 
 class Watcher(threading.Thread):
@@ -110,7 +139,7 @@ def main():
     parser.add_argument("--idle-text", required=True)
     parser.add_argument("--runs", type=int, default=5)
     args = parser.parse_args()
-    clip = capture_cmp.Clip(args.clip)
+    clip = Clip(args.clip)
     rate = clip.rate * clip.channels * 2
     buffer_ms = FramesPerBuffer * 20
     player = Player(args.wine, args.driver)
@@ -170,7 +199,7 @@ def main():
     stop(watcher)
     with open(watcher.path, "rb") as f:
         capture = f.read()
-    runs = capture_cmp.runs(clip, capture)
+    runs = runs(clip, capture)
     cuts = [start for start, _, at in runs[1:] if at is not None]
     jumped, queued = [], []
     for sent, size in seeks:

@@ -48,7 +48,7 @@ echo "-- shortcut: ${shortcut#$WINEPREFIX/}"
 # ---- the shortcut starts the installed player, which writes PELORIX.ini beside itself on closing
 e2e_wine start /wait /unix "$shortcut" >player.log 2>&1 &
 startPid=$!
-driver wait PELORIX 30000 || { cat player.log; e2e_fail "no PELORIX window within 30 s of starting the shortcut"; }
+driver wait 30000 || { cat player.log; e2e_fail "no PELORIX window within 30 s of starting the shortcut"; }
 # The window goes once WM_DESTROY has written PELORIX.ini; `start` itself may return before.
 driver close && driver gone 10000 || fail "the window is still there 10 s after WM_CLOSE"
 expect_exit $startPid 20 "from the shortcut, after WM_CLOSE"

@@ -1,5 +1,6 @@
-# Shared by the tests that run the player: the player in a folder of its own, clips, PELORIX.ini, the driver.
-playHere=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)   # the tests cd elsewhere
+# Shared by the scripts that run the player (the whole-program test, the package test, the
+# demo, the benchmarks): the player in a folder of its own, clips, PELORIX.ini, the driver.
+playHere=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)   # the scripts cd elsewhere
 declare -F e2e_begin >/dev/null || . "$playHere/wineenv.sh"
 driver() { e2e_wine "$driverExe" "$@"; }
 
@@ -8,7 +9,6 @@ player_begin() {
     e2e_require_windows_build "$3" app/PELORIX.exe tests/e2e/driver/pelorix-driver.exe
     player=$3/app/PELORIX.exe driverExe=$3/tests/e2e/driver/pelorix-driver.exe
     e2e_find_wine
-    e2e_require_xvfb
     e2e_begin "$1" "$2"
     e2e_start_display
     mkdir app clips && cp "$player" "${player%.exe}".h* app/ || e2e_fail "cannot copy the player"
@@ -17,12 +17,10 @@ player_begin() {
 play_begin() {
     encodeTool=$4 decodeTool=$5 makewavTool=$6
     e2e_require_tools "$4" "$5" "$6"
-    command -v python3 >/dev/null || e2e_skip "python3 is not installed"
     player_begin "$1" "$2" "$3"
 }
 
 # make_clip NAME KIND RATE CHANNELS SAMPLES: clips/NAME.wav and NAME-decoded.wav, what must be played.
-# Chirps and noise have no two frames alike, so a capture's frames tell where they came from.
 make_clip() {
     "$makewavTool" "$2" "$3" "$4" "$5" "$1-pcm.wav" >/dev/null &&
         "$encodeTool" --quiet --fast "$1-pcm.wav" "clips/$1.wav" &&
@@ -31,25 +29,14 @@ make_clip() {
 
 # settings_text FORMAT LANGUAGE REPEAT ADVANCE CLEAR FOLDER ENTRY...: PELORIX.ini as written on Windows.
 settings_text() { printf '%s\r\n' "${@:1:5}" $(($# - 6)) "${@:6}"; }
-# expect_ini WHEN FORMAT ...: app/PELORIX.ini holds what settings_text FORMAT ... gives.
-expect_ini() { settings_text "${@:2}" | cmp -s - app/PELORIX.ini || fail "PELORIX.ini $1: $(head -c 400 app/PELORIX.ini | cat -A)"; }
 
-# start_player [FOLDER]: PELORIX.exe in FOLDER (app/) with its window up; idleText is control 21's.
+# start_player [FOLDER]: PELORIX.exe in FOLDER (app/) with its window up; idleText is the time display's.
 start_player() {
     "$WINE" "${1:-$PWD/app}/PELORIX.exe" >>player.log 2>&1 9>&- &
     playerPid=$!
-    e2e_await $playerPid player.log "no PELORIX window" driver wait PELORIX 500
+    e2e_await $playerPid player.log "no PELORIX window" driver wait 500
     idleText=$(driver text 21)
 }
-
-# playlist_rows: every row of the Playlist, the end marker last; read once more when a send
-# timed out (a busy machine), and nothing printed when that fails too.
-playlist_rows() {
-    local rows
-    rows=$(driver rows 35) || { sleep 1 && rows=$(driver rows 35); } || return 1
-    printf '%s\n' "$rows"
-}
-
 # expect_exit PID SECONDS WHAT: the player ends within SECONDS after WHAT, with status 0.
 expect_exit() { e2e_wait_exit "$1" "$2" || fail "PELORIX.exe ended with status $? $3 (124: still running after $2 s)"; }
 
@@ -61,7 +48,16 @@ size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
 grown_to() { [ "$(size_of "$1")" -ge "$2" ]; }
 wait_capture() { e2e_poll "$3" grown_to "$1" "$2"; }   # FILE BYTES SECONDS
 captures() { ls cap/out.raw cap/out.raw.[0-9]* 2>/dev/null; }   # in the order of the device's openings
-compare() { python3 "$playHere/capture_cmp.py" "$@"; }
+# played_exactly DECODED.wav CAPTURE: the capture is the decoded clip (a 44-byte header, then PCM),
+# then silence to the end of its last buffer of 25 frames, then at most 100 ms of Wine's zero tail.
+played_exactly() {
+    local rate channels pcm=$(($(size_of "$1") - 44)) got=$(size_of "$2")
+    read -r rate channels < <(od -An -j 22 -N 6 -t u2 "$1" | awk '{ print $3 * 65536 + $2, $1 }')
+    local buffer=$((rate * channels / 50 * 2 * 25))
+    local played=$(((pcm + buffer - 1) / buffer * buffer))
+    cmp -s -n $pcm <(tail -c +45 "$1") "$2" && [ $got -ge $played ] && [ $((got - played)) -le $((rate * channels / 5)) ] &&
+        [ -z "$(tail -c +$((pcm + 1)) "$2" | tr -d '\0' | head -c 1)" ]
+}
 # shoot FILE: the player's main window as the screen shows it, once the controls have painted (with ImageMagick).
 shoot() {
     local l t r b
