@@ -1,49 +1,57 @@
 #!/usr/bin/env bash
-# The command-line tools. pelorix-decode turns every vector into its expected
-# PCM after a canonical 44-byte WAV header; pelorix-encode then pelorix-decode
-# give the PCM back bit for bit, also through a pipe. Refusals give one line
-# and status 1, usage errors status 2, and no failure leaves a file under OUT's
-# name. Every coder, rate and signal is round-tripped frame by frame in
-# test_encoder.cpp.
-#   tools.sh ENCODE DECODE MAKEWAV VECTORS
+# The command-line tools natively or, given WORKROOT and WINDOWS_BUILD, the .exe files under Wine
+# (the e2e prefix; absolute paths as Z:\ with backslashes), one table for both: the vectors decoded,
+# round trips (under Wine also the native encoder's stream), refusals (one line, status 1) and usage
+# errors (status 2) that print nothing on standard output and leave no file, the layout reports and
+# dumps. test_encoder.cpp round-trips every coder, rate and signal.
+#   tools.sh ENCODE DECODE LAYOUT MAKEWAV VECTORS LAYOUTS [WORKROOT WINDOWS_BUILD]
 set -u
-encode=$1 decode=$2 makewav=$3 vectors=$4
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-patch() { printf "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc 2>/dev/null; }   # file offset bytes
-check() {  # tool status text args...
-  local tool=$1 status=$2 text=$3; shift 3
-  "${!tool}" "$@" >/dev/null 2>"$work/err"; local got=$?
-  [ $got = "$status" ] && grep -q -- "$text" "$work/err" || fail "$tool $*: status $got: $(cat "$work/err")"
+encode=$1 decode=$2 layout=$3 makewav=$4 vectors=$5 layouts=$6 wine= t=$'\t'
+. "$(dirname "$0")/e2e/wineenv.sh"   # fail and e2e_done, and for Wine the rest
+if [ $# = 8 ]; then
+  e2e_require_windows_build "$8" tools/pelorix-{encode,decode,layout}.exe
+  e2e_require_tools "$encode" "$makewav" && e2e_find_wine
+  e2e_begin "$7" tools && wine=$8/tools
+else
+  work=$(mktemp -d) && trap 'rm -rf "$work"' EXIT && cd "$work" || exit 1
+fi
+# run TOOL ARGS...: the tool's status, its standard error in err (under Wine: run again after Wine failed).
+run() {
+  local name=$1 a args=(); shift
+  [ -n "$wine" ] || { "${!name}" "$@" 2>err; return; }
+  for a; do [[ $a == /* ]] && a=$(e2e_winpath "$a"); args+=("$a"); done
+  e2e_wine_own err "$wine/pelorix-$name.exe" "${args[@]}"
 }
+check() {  # STATUS TEXT TOOL ARGS...: the status, TEXT on standard error (status 1: one line), no out* or *.tmp file
+  local status=$1 text=$2; shift 2
+  run "$@" >stdout; local got=$? left=$(ls -d out* *.tmp 2>/dev/null)
+  [ "$got$left" = "$status" ] && grep -q -- "$text" err && [ ! -s stdout ] && { [ $status = 2 ] || [ "$(wc -l <err)" = 1 ]; } ||
+    fail "$*: status $got, left \"$left\": $(cat err stdout | head -3)"
+}
+patch() { printf "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc 2>/dev/null; }   # file offset bytes
 
 for wav in "$vectors"/*.wav; do
   name=$(basename "$wav" .wav)
-  "$decode" "$wav" "$work/$name.out" 2>"$work/err" || fail "$name: status $?"
-  cmp -s <(tail -c +45 "$work/$name.out") "$vectors/$name.pcm" || fail "$name: PCM differs"
-  case $name in
-    truncated-*) grep -q 'ended early' "$work/err" || fail "$name: no warning" ;;
-    *) [ -s "$work/err" ] && fail "$name: unexpected message: $(cat "$work/err")" ;;
-  esac
+  for out in "$name.out" -; do
+    run decode "$wav" "$out" >"$name.stdout" || fail "$name to $out: status $?"
+    [ "$(wc -l <err) $(grep -c 'ended early' err)" = "$([[ $name == truncated-* ]] && echo 1 1 || echo 0 0)" ] ||
+      fail "$name to $out: $(cat err)"
+  done
+  cmp -s <(tail -c +45 "$name.out") "$vectors/$name.pcm" && cmp -s "$name.out" "$name.stdout" || fail "$name: PCM differs"
 done
+run decode --info "$vectors/noise-stereo-22050-threetap.wav" >info || fail "--info status"
+for want in 'channels: *2' 'sample rate: *22050 Hz' 'three-tap (coderType 22)' 'total samples: *5000' 'frames: *12 ' \
+    'duration: *0:00:00.226' 'skip length: *0' 'file size: *20094' 'bits/sample: *16.075'; do grep -q "$want" info || fail "--info: $want"; done
 
-"$decode" --info "$vectors/noise-stereo-22050-threetap.wav" >"$work/info" || fail "--info status"
-for want in 'channels: *2' 'sample rate: *22050 Hz' 'three-tap (coderType 22)' 'total samples: *5000' \
-            'duration: *0:00:00.226' 'frames: *12 ' 'skip length: *0' 'file size: *20094'; do
-  grep -q "$want" "$work/info" || fail "--info lacks '$want'"
-done
-
-# Decoded to standard output, the WAV file made. 441 values a frame (11025 Hz
-# stereo): the values end one frame before lastFrame counts, which the decoder
-# must not call a short file.
+# Decoded to standard output, the WAV file made. 441 values a frame (11025 Hz stereo): the values
+# end one frame before lastFrame counts, which the decoder must not call a short file.
 while read -r kind rate channels samples options; do
   name=$kind-$rate-$channels-$samples
-  "$makewav" $kind $rate $channels $samples "$work/$name.wav"
-  { "$encode" $options "$work/$name.wav" "$work/$name.pel" && "$decode" "$work/$name.pel" - >"$work/$name.out"; } \
-    2>"$work/err" && [ ! -s "$work/err" ] || fail "$name $options: $(cat "$work/err")"
-  cmp -s "$work/$name.out" "$work/$name.wav" || fail "$name $options: PCM differs"
+  "$makewav" $kind $rate $channels $samples "$name.wav"
+  { run encode $options "$name.wav" "$name.pel" && [ ! -s err ] && run decode "$name.pel" - >"$name.out" && [ ! -s err ]; } ||
+    fail "$name $options: $(cat err)"
+  cmp -s "$name.out" "$name.wav" || fail "$name $options: PCM differs"
+  [ -z "$wine" ] || "$encode" $options "$name.wav" - | cmp -s - "$name.pel" || fail "$name $options: not the native stream"
 done <<EOF
 extremes 8000 1 9142
 chirp 22050 2 25200 --coder slope --fast
@@ -53,52 +61,73 @@ extremes 8000 2 800 --yardstick
 silence 8000 2 0
 sine 44100 2 30000
 EOF
-# No values: the header (riffSize the file less 8, avgBytesPerSec and blockAlign
-# those of the PCM) and one empty frame, alike under every coder, so the tie keeps delta.
-od -An -tx1 "$work/silence-8000-2-0.pel" | tr -d ' \n' >"$work/h"
-[ "$(cat "$work/h")" = 524946464000000057415645666d74201a0000003a8a0200401f0000007d000004001000080000000000\
-0000000066616374040000000000000064617461060000000000ffff0000 ] || fail "empty stream $(cat "$work/h")"
+# No values: the header (riffSize the file less 8, avgBytesPerSec and blockAlign those of the
+# PCM) and one empty frame, alike under every coder, so the tie keeps delta.
+[ "$(od -An -tx1 silence-8000-2-0.pel | tr -d ' \n')" = 524946464000000057415645666d74201a0000003a8a0200401f0000007d000004001000080000000000\
+0000000066616374040000000000000064617461060000000000ffff0000 ] || fail "empty stream: $(od -An -tx1 silence-8000-2-0.pel)"
 
-# A WAV file from a program writing to a pipe (sizes 0xFFFFFFFF), through a pipe.
-plain=$work/sine-44100-2-30000
-cp "$plain.wav" "$work/pipe.wav"
-patch "$work/pipe.wav" 4 '\377\377\377\377'
-patch "$work/pipe.wav" 40 '\377\377\377\377'
-cat "$work/pipe.wav" | "$encode" --quiet - - >"$work/pipe.pel" || fail "pipe: status $?"
-cmp -s "$work/pipe.pel" "$plain.pel" || fail "pipe: stream differs from the plain file's"
-"$encode" "$plain.wav" "$plain.pel" || fail "overwrite: status $?"
+# A WAV file from a program writing to a pipe (sizes 0xFFFFFFFF), through pipes; then an existing OUT replaced.
+plain=sine-44100-2-30000
+cp "$plain.wav" pipe.wav && patch pipe.wav 4 '\377\377\377\377' && patch pipe.wav 40 '\377\377\377\377'
+cat pipe.wav | run encode --quiet - - >pipe.pel || fail "pipe: status $?: $(cat err)"
+cmp -s pipe.pel "$plain.pel" || fail "pipe: stream differs from the plain file's"
+run encode "$plain.wav" "$PWD/$plain.pel" && cmp -s pipe.pel "$plain.pel" || fail "overwrite: $(cat err)"
 
-# Good files with header fields patched as OFFSET=BYTES: one line, which says
-# what to convert the input to.
-cp "$work/extremes-8000-2-800.wav" "$work/good.wav"
-cp "$vectors/min-sample-mono-8000-delta.wav" "$work/good.pel"
-n=0
-while IFS='|' read -r tool good patches text; do
-  n=$((n + 1))
-  cp "$work/$good" "$work/bad$n"
-  for field in $patches; do patch "$work/bad$n" ${field%%=*} "${field#*=}"; done
-  check $tool 1 "$text" "$work/bad$n" "$work/out$n"
-  [ "$(wc -l <"$work/err")" = 1 ] || fail "$text: not one line: $(cat "$work/err")"
-done <<'EOF'
-decode|good.pel|20=\1\0|not a stream file
-decode|good.pel|22=\3\0|bad channel count 3
-decode|good.pel|38=\27\0\0\0|unsupported coder type 23
-decode|good.pel|24=\61\0\0\0|sample rate below 50
-encode|good.wav|34=\10|8-bit samples; convert to 16-bit PCM WAV
-encode|good.wav|34=\30|24-bit samples; convert to 16-bit PCM WAV
-encode|good.wav|20=\3 34=\40|floating-point samples; convert to 16-bit PCM WAV
-encode|good.wav|22=\3|3 channels; convert to mono or stereo
-encode|good.wav|24=\0\167\1\0|resample to 50000 Hz or less
-encode|good.wav|24=\61\0\0\0|below 50 Hz
-encode|good.pel|0=not|not a WAV file; convert it to 16-bit PCM WAV
+# STATUS|TEXT|TOOL ARGS[|FILE|PATCHES: bad is FILE with fields patched, OFFSET=BYTES]. A refusal
+# says what to convert the input to; an existing folder as OUT is a rename that fails.
+cp extremes-8000-2-800.wav good.wav && cp "$vectors/min-sample-mono-8000-delta.wav" good.pel && mkdir folder
+while IFS='|' read -r status text args file patches; do
+  [ -z "$file" ] || { cp "$file" bad && for field in $patches; do patch bad ${field%%=*} "${field#*=}"; done; }
+  check $status "$text" $args
+done <<EOF
+1|not a stream file|decode bad out|good.pel|20=\1\0
+1|bad channel count 3|decode bad out|good.pel|22=\3\0
+1|unsupported coder type 23|decode bad out|good.pel|38=\27\0\0\0
+1|sample rate below 50|decode bad out|good.pel|24=\61\0\0\0
+1|8-bit samples; convert to 16-bit PCM WAV|encode bad out|good.wav|34=\10
+1|24-bit samples; convert to 16-bit PCM WAV|encode bad out|good.wav|34=\30
+1|floating-point samples; convert to 16-bit PCM WAV|encode bad out|good.wav|20=\3 34=\40
+1|3 channels; convert to mono or stereo|encode bad out|good.wav|22=\3
+1|resample to 50000 Hz or less|encode bad out|good.wav|24=\0\167\1\0
+1|below 50 Hz|encode bad out|good.wav|24=\61\0\0\0
+1|not a WAV file; convert it to 16-bit PCM WAV|encode bad out|good.pel|0=not
+1|cannot open|encode missing out
+1|cannot open|decode missing out
+1|cannot write|encode good.wav no/such/dir/out
+1|cannot write|decode good.pel no/such/dir/out
+1|cannot write|decode good.pel folder
+1|cannot open|layout none.h
+1|cannot open|layout --dump $layouts/PELORIX.h none.h
 EOF
-for tool in encode decode; do check $tool 1 'cannot open' "$work/missing" "$work/out-missing"; done
-check encode 1 'cannot write' "$work/good.wav" "$work/no/such/dir/out"
-check decode 1 'cannot write' "$work/good.pel" "$work/no/such/dir/out"
-for args in "" "$plain.wav" "--coder" "--coder mp3 a b" "--nonsense a b" "a b c"; do check encode 2 usage $args; done
-for args in "" "a b c"; do check decode 2 usage $args; done
-"$encode" --help | grep -q -- '--coder auto' || fail "--help"
-ls "$work"/out* "$work"/*.tmp >/dev/null 2>&1 && fail "output left behind: $(ls "$work" | grep -E 'out|tmp')"
+for args in encode "encode good.wav" "encode --coder" "encode --coder mp3 a b" "encode --nonsense a b" "encode a b c" \
+    decode "decode good.pel" "decode a b c" "decode --info" layout "layout --nonsense"; do check 2 usage $args; done
+run encode --help >help && grep -q -- '--coder auto' help || fail "--help"
 
-[ $failures = 0 ] && echo "command-line tools: all checks passed"
-exit $((failures > 0))
+# pelorix-layout: the shipped files load without a warning; a line added to the English one gives
+# one warning (status 1): ADDED|EXPECTED, printf %b makes bytes of ADDED's escapes, {x} stands for 9990 x's.
+for f in PELORIX.h PELORIX.h01 PELORIX.h02; do run layout "$layouts/$f" >report && grep -q '^No warnings\.' report || fail "$f"; done
+grep -q 'style 0x50000000 = WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON' report || fail "no style names"
+x=$(printf '%9990s' | tr ' ' x)
+while IFS='|' read -r added expected; do
+  { cat "$layouts/PELORIX.h"; printf '%b' "${added//\{x\}/$x}"; } >added.h
+  run layout added.h >report; status=$?
+  [ $status = 1 ] && grep -q '^1 warning(s)\.' report && grep -qF "$expected" report ||
+    fail "added $added: status $status: $(grep -i warning report | head -3)"
+done <<'EOF'
+#define O 50 /*o*/\r\n// 1, 0x50000000, 10, 40, 50, 10\r\n|warning: slots 10 and 50: the controls overlap
+#define O 50 /*o*/\r\n// 1, 0x50000000, 950, 270, 100, 10\r\n|slot 50: the control reaches outside
+#define R 4 /*r*/\r\n// 1, 0x50000000, 20, 73, 180, 16\r\n|slot 4 (repeat) should be an automatic check box (type 1, BS_AUTOCHECKBOX); it is a push button
+#define P 35 /*p*/\r\n// 3, 0x50A00000, 20, 90, 690, 265\r\n|slot 35 (playlist) needs LBS_NOTIFY
+#define B 1 /*b*/\r\n// 1, 0x40000000, 205, 35, 170, 22\r\n|slot 1 (play) needs WS_CHILD and WS_VISIBLE
+#define B 75 /*b*/\r\n// 1, 0x50000000, 0, 0, 1, 1\r\n|1 text definition(s) name a slot outside 0 to 59 (the first: 75); they are ignored, and so are the 1
+#define B 8 /*{x}*/\r\n|texts cut short in slot(s) 8
+/* tail */\n|1 line(s) end with LF alone
+EOF
+# --dump, the same bytes everywhere: English, German, French, the French texts remain; C's escapes.
+run layout --dump "$layouts/PELORIX.h" "$layouts/PELORIX.h01" "$layouts/PELORIX.h02" >dump || fail "--dump status $?"
+[ "$(wc -l <dump)" = 60 ] || fail "--dump: $(wc -l <dump) lines"
+for want in "4${t}1${t}1342177283${t}20${t}73${t}180${t}16${t}R\\xE9p\\xE9ter" "47${t}-1${t}0${t}0${t}0${t}0${t}0${t}25" \
+    "35${t}3${t}1352663297${t}20${t}90${t}690${t}265${t}Liste de lecture"; do grep -qxF "$want" dump || fail "--dump: $want"; done
+printf '#define Q 1 /*a\\\\b"c\\nd\tx\\r\x01\xff*/\r\n' >escapes.h && run layout --dump escapes.h >dump &&
+  grep -qxF "1${t}-1${t}0${t}0${t}0${t}0${t}0${t}a\\\\b\\\"c\\nd\\tx\\r\\x01\\xFF" dump || fail "--dump escapes: $(sed -n 2p dump)"
+e2e_done "command-line tools${wine:+ under Wine}: all checks passed"
