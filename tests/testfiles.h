@@ -3,20 +3,43 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
 typedef std::vector<unsigned char> Bytes;
 
-Bytes operator+(Bytes a, const Bytes& b);
-Bytes LE(uint32_t value, int count);   // count bytes (up to 4), low byte first
-Bytes Text(const char* text);
+inline Bytes operator+(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
 
-// "01 1 0000" -> bytes, most significant bit first, padded with zero bits.
-Bytes BitsToBytes(const std::string& bits);
+inline Bytes Text(const char* text) { return Bytes(text, text + strlen(text)); }
 
-// An anonymous temporary file holding bytes, positioned at offset 0.
-FILE* FileOf(const Bytes& bytes);
+inline Bytes LE(uint32_t value, int count)   // count bytes (up to 4), low byte first
+{
+    Bytes out;
+    for (int i = 0; i < count; i++) out.push_back((unsigned char)(value >> (8 * i)));
+    return out;
+}
 
-// The 68-byte start of a stream file: header fields then skipLength, and skipLength bytes.
-Bytes StreamHeaderBytes(int channels, int sampleRate, int coderType, int totalSamples, int skipLength = 0);
+inline Bytes BitsToBytes(const std::string& bits)   // "01 1 0000": most significant bit first, zero-padded
+{
+    Bytes out;
+    int count = 0;
+    for (char c : bits)
+        if (c == '0' || c == '1') {
+            if (count % 8 == 0) out.push_back(0);
+            out.back() |= (unsigned char)((c - '0') << (7 - count++ % 8));
+        }
+    return out;
+}
+
+inline FILE* FileOf(const Bytes& bytes)   // an anonymous temporary file of bytes, at offset 0
+{
+    FILE* file = tmpfile();
+    if (!bytes.empty()) fwrite(bytes.data(), 1, bytes.size(), file);
+    rewind(file);
+    return file;
+}
