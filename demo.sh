@@ -66,6 +66,15 @@ cp build/windows/app/PELORIX.exe build/windows/app/PELORIX.h* "$demo/"
 set +e
 . tests/e2e/wineenv.sh
 . tests/e2e/play_common.sh
+. bench/realtime.sh
+text_has() { [[ $(driver text "$1") == *"$2"* ]]; }   # ID TEXT
+# shoot FILE: the player's main window as the screen shows it, once the controls have painted (with ImageMagick).
+shoot() {
+    local l t r b
+    command -v import >/dev/null || return 0
+    read -r l t r b < <(driver rect main) && sleep 0.3 && import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$1" ||
+        fail "screenshot $1 failed"
+}
 e2e_find_wine
 driverExe=$PWD/build/windows/tests/e2e/driver/pelorix-driver.exe
 tunes=$(e2e_winpath "$demo/tunes")

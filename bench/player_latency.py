@@ -35,7 +35,7 @@ class Clip:
         self.frame_bytes = self.rate * self.channels // 50 * 2
 
 
-def runs(clip, capture):
+def frame_runs(clip, capture):
     """(from, to, clip_from) runs of the capture's whole frames: clip_from None
     for silence, -1 for a frame found nowhere in the clip."""
     size = clip.frame_bytes
@@ -199,7 +199,7 @@ def main():
     stop(watcher)
     with open(watcher.path, "rb") as f:
         capture = f.read()
-    runs = runs(clip, capture)
+    runs = frame_runs(clip, capture)
     cuts = [start for start, _, at in runs[1:] if at is not None]
     jumped, queued = [], []
     for sent, size in seeks:

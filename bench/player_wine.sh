@@ -23,6 +23,7 @@ work=$PWD/build/bench-wine
 bench=$PWD/bench
 . tests/e2e/wineenv.sh
 . tests/e2e/play_common.sh
+. bench/realtime.sh
 mkdir -p "$work"
 play_begin "$work" run "$windowsBuild" "$nativeBuild/tools/pelorix-encode" "$nativeBuild/tools/pelorix-decode" \
     "$nativeBuild/tests/makewav"

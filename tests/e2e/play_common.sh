@@ -41,7 +41,6 @@ start_player() {
 expect_exit() { e2e_wait_exit "$1" "$2" || fail "PELORIX.exe ended with status $? $3 (124: still running after $2 s)"; }
 
 pushed() { [ $(($(driver state "$1") & 4)) != 0 ]; }   # BM_GETSTATE: BST_PUSHED
-text_has() { [[ $(driver text "$1") == *"$2"* ]]; }   # ID TEXT
 player_idle() { ! pushed 1 && [ "$(driver text 21)" = "$idleText" ]; }
 wait_idle() { e2e_poll "$1" player_idle; }   # SECONDS
 size_of() { stat -c %s "$1" 2>/dev/null || echo 0; }
@@ -57,11 +56,4 @@ played_exactly() {
     local played=$(((pcm + buffer - 1) / buffer * buffer))
     cmp -s -n $pcm <(tail -c +45 "$1") "$2" && [ $got -ge $played ] && [ $((got - played)) -le $((rate * channels / 5)) ] &&
         [ -z "$(tail -c +$((pcm + 1)) "$2" | tr -d '\0' | head -c 1)" ]
-}
-# shoot FILE: the player's main window as the screen shows it, once the controls have painted (with ImageMagick).
-shoot() {
-    local l t r b
-    command -v import >/dev/null || return 0
-    read -r l t r b < <(driver rect main) && sleep 0.3 && import -window root -crop "$((r - l))x$((b - t))+$l+$t" +repage "$1" ||
-        fail "screenshot $1 failed"
 }
