@@ -7,10 +7,13 @@
 # usage: package.sh WORKROOT WINDOWS_BUILD CMAKE
 set -u
 root=$1 windowsBuild=$2 cmake=$3
-. "$(dirname "$0")/play_common.sh"
+. "$(dirname "$0")/wineenv.sh"
 
 command -v makensis >/dev/null || e2e_skip "makensis is not installed (apt-get install nsis)"
-player_begin "$root" package "$windowsBuild"
+e2e_require_windows_build "$windowsBuild" app/PELORIX.exe
+e2e_find_wine
+e2e_begin "$root" package
+e2e_start_display
 
 # Made here, holding the lock, so that it is never stale and no other test's
 # exes change under it.
@@ -48,11 +51,12 @@ echo "-- shortcut: ${shortcut#$WINEPREFIX/}"
 # ---- the shortcut starts the installed player, which writes PELORIX.ini beside itself on closing
 e2e_wine start /wait /unix "$shortcut" >player.log 2>&1 &
 startPid=$!
-driver wait 30000 || { cat player.log; e2e_fail "no PELORIX window within 30 s of starting the shortcut"; }
-# The window goes once WM_DESTROY has written PELORIX.ini; `start` itself may return before.
-driver close && driver gone 10000 || fail "the window is still there 10 s after WM_CLOSE"
-expect_exit $startPid 20 "from the shortcut, after WM_CLOSE"
-[ -f "$installDir/PELORIX.ini" ] || fail "the player left no PELORIX.ini in the install folder: not the installed copy?"
+# taskkill without /f posts WM_CLOSE to the player's windows, once it has one.
+closed() { e2e_wine taskkill /im PELORIX.exe >>taskkill.log 2>&1; }
+e2e_poll 30 closed || { cat player.log taskkill.log; e2e_fail "no PELORIX window to close within 30 s of starting the shortcut"; }
+# WM_DESTROY writes PELORIX.ini; `start` itself may return before.
+e2e_poll 10 test -f "$installDir/PELORIX.ini" || fail "the player left no PELORIX.ini in the install folder: not the installed copy?"
+e2e_wait_exit $startPid 20 || fail "started from the shortcut, the player ended with status $? after WM_CLOSE (124: still running after 20 s)"
 
 # ---- uninstall: it copies itself to a temporary folder and returns at once
 e2e_wine "$installDir/Uninstall.exe" /S >uninstall.log 2>&1 || fail "the uninstaller ended with status $?"
