@@ -1,7 +1,7 @@
 #include "playertest.h"
 
+#include <atomic>
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -9,14 +9,20 @@
 #include "app/mainwindow.h"
 #include "encoder/streamwriter.h"
 
+static std::string ReadFile(const std::string& path)
+{
+    std::stringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
 std::string FramesOf(const Clip& clip, int first, int count)
 {
     size_t perFrame = static_cast<size_t>(clip.rate * clip.channels / 50);
     std::string bytes(perFrame * count * 2, '\0');
     for (size_t i = 0; i < perFrame * count && perFrame * first + i < clip.values.size(); i++) {
         int16_t value = clip.values[perFrame * first + i];
-        bytes[2 * i] = static_cast<char>(value & 0xFF);
-        bytes[2 * i + 1] = static_cast<char>(value >> 8 & 0xFF);
+        bytes[2 * i] = static_cast<char>(value & 0xFF), bytes[2 * i + 1] = static_cast<char>(value >> 8 & 0xFF);
     }
     return bytes;
 }
@@ -30,40 +36,99 @@ int PlayedBuffers(const std::string& capture, const Clip& clip, int framesPerBuf
     return static_cast<int>(same / FramesOf(clip, 0, framesPerBuffer).size());
 }
 
+static std::string CaptureName(int opening)   // PELORIX_CAPTURE, then that with .0001, .0002, ...
+{
+    char suffix[16] = "";
+    return getenv("PELORIX_CAPTURE") + std::string(opening ? (snprintf(suffix, 16, ".%04d", opening), suffix) : "");
+}
+
+std::vector<std::string> Captures()
+{
+    std::vector<std::string> captures;
+    for (int i = 0; std::filesystem::exists(CaptureName(i)); i++) captures.push_back(ReadFile(CaptureName(i)));
+    return captures;
+}
+
+bool PumpUntil(const std::function<bool()>& done, int seconds)
+{
+    for (DWORD start = GetTickCount();; MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT)) {
+        for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
+            if (message.message != WM_QUIT) DispatchMessageA(&message);
+        if (done()) return true;
+        if (GetTickCount() - start > static_cast<DWORD>(seconds) * 1000) return false;
+    }
+}
+
+bool Hold(const std::function<bool()>& done)
+{
+    if (!PumpUntil(done)) return false;
+    for (DWORD start = GetTickCount(); !(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE); Sleep(1))
+        if (GetTickCount() - start > 10000) return false;
+    return true;
+}
+
+static struct { const char* reply; std::string shown; std::atomic<bool> done; } answering;
+
+// A message box (its text is its Static 65535) is answered at each look until it has gone; the file dialog
+// once, when its file-name field (an Edit in the ComboBox in ComboBoxEx32 1148) holds still, as the dialog
+// fills it after showing.
+static DWORD WINAPI AnswerDialogs(void*)
+{
+    HWND answered = nullptr;
+    std::string field;
+    for (int same = 0; !answering.done; Sleep(10)) {
+        HWND box = FindWindowA("#32770", nullptr);
+        if (!box || !IsWindowVisible(box) || box == answered) continue;
+        char text[PathSize] = "", caption[100] = "", owner[32] = "";
+        HWND name = FindWindowExA(FindWindowExA(GetDlgItem(box, 1148), nullptr, "ComboBox", nullptr), nullptr,
+                                  "Edit", nullptr);
+        if (name && (GetWindowTextA(name, text, sizeof text), same = field == text ? same + 1 : 0, field = text,
+                     same < 4)) continue;
+        if (name && answering.reply) SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answering.reply));
+        if (!name && GetDlgItemTextA(box, 0xFFFF, text, sizeof text) && GetWindowTextA(box, caption, 100))
+            GetClassNameA(GetWindow(box, GW_OWNER), owner, sizeof owner);
+        answering.shown = name ? field : text + std::string("|") + caption + "|" + owner;
+        PostMessageA(box, WM_COMMAND, !name || answering.reply ? IDOK : IDCANCEL, 0);
+        answered = name ? box : nullptr, field = "", same = 0;
+    }
+    return 0;
+}
+
+std::string Answering(const std::function<void()>& action, const char* reply)
+{
+    answering.reply = reply, answering.shown = "", answering.done = false;
+    HANDLE thread = CreateThread(nullptr, 0, AnswerDialogs, nullptr, 0, nullptr);
+    action();
+    answering.done = true;
+    return WaitForSingleObject(thread, INFINITE), CloseHandle(thread), answering.shown;
+}
+
 void Player::SetUp()
 {
-    char current[MAX_PATH] = "";
-    GetCurrentDirectoryA(MAX_PATH, current);
-    startFolder = current;
-    folder = MakeTestFolder();
-    // SearchPathA finds it here as long as the test's own folder has none.
-    Write("PELORIX.exe", "");
+    char temp[MAX_PATH] = "";
+    startFolder = (GetCurrentDirectoryA(MAX_PATH, temp), temp);
+    folder = (GetTempPathA(MAX_PATH, temp), temp) + std::string("pelorix-") +
+             testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
+    std::filesystem::remove_all(folder), std::filesystem::create_directories(folder);
+    Write("PELORIX.exe", "");   // SearchPathA finds it here as long as the test's own folder has none
     ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
-    ForgetCaptures();
+    for (int opening = 0; DeleteFileA(CaptureName(opening).c_str()); opening++) {}
 }
 
 void Player::TearDown()
 {
-    if (window) DestroyWindow(window);
-    window = nullptr;
+    if (window) DestroyWindow(window), window = nullptr;
     EXPECT_TRUE(PumpUntil([] { return !playbackState.threadActive; }));
     SetCurrentDirectoryA(startFolder.c_str());
     if (HasFailure()) return;   // the clips and captures stay for a look
-    ForgetCaptures();
-    RemoveTestFolder(folder);
+    for (int opening = 0; DeleteFileA(CaptureName(opening).c_str()); opening++) {}
+    std::error_code ignored;    // a file still open stays behind in the temp folder
+    std::filesystem::remove_all(folder, ignored);
 }
 
-void Player::Write(const std::string& name, const std::string& bytes)
-{
-    std::ofstream(folder + name, std::ios::binary) << bytes;
-}
+void Player::Write(const std::string& name, const std::string& bytes) { std::ofstream(folder + name, std::ios::binary) << bytes; }
 
-std::string Player::Read(const std::string& name)
-{
-    std::stringstream bytes;
-    bytes << std::ifstream(folder + name, std::ios::binary).rdbuf();
-    return bytes.str();
-}
+std::string Player::Read(const std::string& name) { return ReadFile(folder + name); }
 
 Clip Player::MakeClip(const std::string& name, int rate, int channels, int frames, int seed)
 {
@@ -75,21 +140,19 @@ Clip Player::MakeClip(const std::string& name, int rate, int channels, int frame
         clip.values[i] = static_cast<int16_t>(9000 * sin(0.05 * i) + static_cast<int>(state % 2001) - 1000);
     }
     FILE* file = fopen(clip.path.c_str(), "wb");
-    EncodeSettings settings = {AutoCoder, FastLevel, nullptr, nullptr};
     EncodeResult result;
     EXPECT_TRUE(file && EncodeStream(clip.values.data(), static_cast<int64_t>(frames) * (rate / 50), channels, rate,
-                                     settings, file, result) == Ok) << clip.path;
-    if (file) fclose(file);
-    return clip;
+                                     {AutoCoder, FastLevel, nullptr, nullptr}, file, result) == Ok) << clip.path;
+    return file && fclose(file), clip;
 }
 
 void Player::Start(const std::vector<std::string>& entries, int repeat, int advance, const char* framesPerBuffer,
                    const std::string& layout)
 {
-    std::string texts;
-    auto text = [&](int slot, const std::string& value, const std::string& place) {
-        texts += "#define T" + std::to_string(slot) + " " + std::to_string(slot) + " /*" + value + "*/\r\n";
-        if (!place.empty()) texts += "// " + place + "\r\n";
+    std::string texts;   // buttons B<slot>, check boxes C<slot>, then the named ones
+    auto text = [&](int slot, const std::string& value, const char* place) {
+        texts += "#define T" + std::to_string(slot) + " " + std::to_string(slot) + " /*" + value + "*/\r\n" +
+                 (*place ? std::string("// ") + place + "\r\n" : "");
     };
     for (int slot : {0, 1, 2, 3, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 25, 26, 27, 29})
         text(slot, "B" + std::to_string(slot), "1, 0x50000000, 0, 0, 50, 10");
@@ -106,32 +169,40 @@ void Player::Start(const std::vector<std::string>& entries, int repeat, int adva
     std::string settings = "10\n0\n" + std::to_string(repeat) + "\n" + std::to_string(advance) + "\n0\n" +
                            std::to_string(entries.size()) + "\n*.*\n";
     for (const std::string& entry : entries) settings += entry + "\n";
-    Write("PELORIX.ini", settings);
-    static ATOM registered = RegisterMainWindowClass(GetModuleHandleA(nullptr));
-    ASSERT_NE(registered, 0);
+    Write("PELORIX.ini", settings), Open();
+}
+
+void Player::Open()
+{
+    RegisterMainWindowClass(GetModuleHandleA(nullptr));   // fails once registered
     window = OpenMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
     ASSERT_NE(window, nullptr);
 }
 
+bool Player::Close()
+{
+    MSG quit;
+    SendMessageA(window, WM_CLOSE, 0, 0), window = nullptr;
+    return PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
 bool Player::Moves(int seconds)
 {
-    std::string before = TextOf(PositionSlot);
-    return PumpUntil([&] { return TextOf(PositionSlot) != before; }, seconds);
+    return PumpUntil([&, before = TextOf(PositionSlot)] { return TextOf(PositionSlot) != before; }, seconds);
 }
 
 void Player::Click(int row, bool twice)
 {
     HWND list = ControlHandle(PlaylistSlot);
     SendMessageA(list, LB_SETCURSEL, row, 0);
-    SendMessageA(window, WM_COMMAND, MAKEWPARAM(PlaylistSlot, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
-    if (twice) SendMessageA(window, WM_COMMAND, MAKEWPARAM(PlaylistSlot, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+    for (int code : {LBN_SELCHANGE, twice ? LBN_DBLCLK : LBN_SELCHANGE})
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(PlaylistSlot, code), reinterpret_cast<LPARAM>(list));
 }
 
 std::string Player::TextOf(int slot)
 {
     char text[2000] = "";
-    GetWindowTextA(ControlHandle(slot), text, sizeof text);
-    return text;
+    return GetWindowTextA(ControlHandle(slot), text, sizeof text), text;
 }
 
 std::string Player::Seen()
@@ -139,10 +210,9 @@ std::string Player::Seen()
     auto pushed = [](int slot) { return (SendMessageA(ControlHandle(slot), BM_GETSTATE, 0, 0) & BST_PUSHED) ? 'P' : '-'; };
     std::string file = TextOf(StatusSlot);
     if (file.compare(0, folder.size(), folder) == 0) file.erase(0, folder.size());
-    int cursor = static_cast<int>(SendMessageA(ControlHandle(PlaylistSlot), LB_GETCURSEL, 0, 0));
     return TextOf(PositionSlot) + "|" + file + "|" + pushed(PlaySlot) + pushed(PauseSlot) + "|" +
            std::to_string(playbackState.currentIndex) + " " + std::to_string(playbackState.selectedIndex) + " " +
-           std::to_string(cursor);
+           std::to_string(SendMessageA(ControlHandle(PlaylistSlot), LB_GETCURSEL, 0, 0));
 }
 
 testing::AssertionResult Player::Shows(const std::string& view)
@@ -150,10 +220,9 @@ testing::AssertionResult Player::Shows(const std::string& view)
     std::string seen;
     auto matches = [&] {
         seen = Seen();
-        if (seen.size() != view.size()) return false;
-        for (size_t i = 0; i < seen.size(); i++)
+        for (size_t i = 0; i < seen.size() && seen.size() == view.size(); i++)
             if (view[i] != seen[i] && !(view[i] == '#' && isdigit(static_cast<unsigned char>(seen[i])))) return false;
-        return true;
+        return seen.size() == view.size();
     };
     if (PumpUntil(matches)) return testing::AssertionSuccess();
     return testing::AssertionFailure() << "shows \"" << seen << "\", not \"" << view << "\"";

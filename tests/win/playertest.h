@@ -1,12 +1,11 @@
-// The whole player on Windows, for behaviour tests: a folder with a stand-in
-// PELORIX.exe, its layout file, settings file and stream clips; the main
-// window opened from them, commands as its controls send them, and what the
-// controls show and the device played.
+// The whole player on Windows, for behaviour tests: the main window opened from files in the test's own
+// folder (a stand-in PELORIX.exe, layout, settings, clips), driven as its controls drive it; what the
+// controls show, the dialog boxes said and the device played (captured to files by winrun.sh under Wine).
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -14,7 +13,6 @@
 
 #include "playback/playbackstate.h"
 #include "window/controls.h"
-#include "wintest.h"
 
 struct Clip {   // a stream file of noise-like audio, every frame different
     std::string path;
@@ -22,18 +20,23 @@ struct Clip {   // a stream file of noise-like audio, every frame different
     std::vector<int16_t> values;
 };
 
-// PCM bytes of count frames from first; frames past the clip's end are silence.
-std::string FramesOf(const Clip& clip, int first, int count);
-
-// Whole buffers of the clip, from frame 0 in order, that a capture starts
-// with; -1 when anything but silence follows the part that matches (a reset
-// cuts a buffer anywhere; a device left without buffers plays silence).
+std::string FramesOf(const Clip& clip, int first, int count);   // PCM bytes; past the clip's end silence
+// Whole buffers of the clip, from frame 0 in order, that a capture starts with; -1 when anything but
+// silence follows (a reset cuts a buffer anywhere; a device left without buffers plays silence).
 int PlayedBuffers(const std::string& capture, const Clip& clip, int framesPerBuffer);
+std::vector<std::string> Captures();   // what each opening of the device played; read once it is closed
+// Carries out this thread's messages (a WM_QUIT is dropped) until done(); false if not so within the seconds.
+bool PumpUntil(const std::function<bool()>& done, int seconds = 10);
+// Then carries out none until another thread waits in a message sent here: it stands still meanwhile.
+bool Hold(const std::function<bool()>& done);
+// Runs action while a second thread answers each dialog box: a message box with OK, the file dialog with
+// reply in its file-name field (null: Cancel). Returns what the last showed: "text|caption|owner's class",
+// or the field.
+std::string Answering(const std::function<void()>& action, const char* reply = nullptr);
 
 class Player : public testing::Test {
 protected:
-    std::string folder;      // the test's own, the current directory; ends in a backslash
-    std::string startFolder;
+    std::string folder, startFolder;   // the test's own, the current directory, ends in a backslash
     HWND window = nullptr;
 
     void SetUp() override;
@@ -42,20 +45,19 @@ protected:
     void Write(const std::string& name, const std::string& bytes);
     std::string Read(const std::string& name);
     Clip MakeClip(const std::string& name, int rate, int channels, int frames, int seed = 1);
-    // The layout, unless given, has every control and text the player uses.
+    // PELORIX.ini, and the layout, unless given, with every control and text the player uses; then Open().
     void Start(const std::vector<std::string>& entries, int repeat = 0, int advance = 0,
                const char* framesPerBuffer = "5", const std::string& layout = "");
-    // Until the entry is open and the device started; only then does Pause act.
-    bool Playing() { return PumpUntil([] { return playbackState.playing == 1; }); }
-    // Until the position display changes; false when it has not after that many seconds.
-    bool Moves(int seconds = 10);
+    void Open();    // the main window from the files as they are
+    bool Close();   // by WM_CLOSE; whether the program quits
+    bool Playing() { return PumpUntil([] { return playbackState.playing == 1; }); }   // only then Pause acts
+    bool Moves(int seconds = 10);   // until the position display changes
     void Command(int slot) { SendMessageA(window, WM_COMMAND, slot, 0); }
     void Click(int row, bool twice = false);   // on the Playlist, as the list box notifies
     std::string TextOf(int slot);
-    // "position|file|play and pause pushed|currentIndex selectedIndex cursor",
-    // file names relative to the folder.
+    // "position|file|play and pause pushed|currentIndex selectedIndex cursor", file names relative to the
+    // folder; Shows carries out messages until it matches view, in which # stands for any digit.
     std::string Seen();
-    // Carries out messages until Seen() matches view, in which # stands for any digit.
     testing::AssertionResult Shows(const std::string& view);
     std::string Rows();   // the Playlist's rows, "P Q (end)": the folder's files by stem
 };

@@ -1,39 +1,6 @@
-// Editing the Playlist through the real file dialog: the folder scan, where the
-// entries go, Remove and Clear, also while playing; entries at the length limits.
+// Editing the Playlist through the real file dialog: the folder scan, where the entries go, Remove and
+// Clear, also while playing; entries at the length limits.
 #include "playertest.h"
-
-static struct { const char* text; std::string shown; } reply;   // the answering thread's; text null: a cancel
-
-// What the dialog's file-name field (an Edit in the ComboBox in ComboBoxEx32 1148) shows once it
-// holds still, as the dialog fills it after showing; then the answer there, and Open.
-static DWORD WINAPI AnswerDialog(LPVOID)
-{
-    HWND dialog = nullptr, field = nullptr;
-    char text[PathSize] = "";
-    for (int polls = 0, same = 0; polls < 300 && same < 4; polls++, Sleep(10)) {
-        dialog = FindWindowA("#32770", nullptr);
-        HWND box = dialog && IsWindowVisible(dialog) ? GetDlgItem(dialog, 1148) : nullptr;
-        HWND combo = box ? FindWindowExA(box, nullptr, "ComboBox", nullptr) : nullptr;
-        if (!(field = combo ? FindWindowExA(combo, nullptr, "Edit", nullptr) : nullptr)) continue;
-        GetWindowTextA(field, text, sizeof text);
-        same = reply.shown == text ? same + 1 : 0;
-        reply.shown = text;
-    }
-    if (!field) return 1;   // none came: the command has returned already
-    if (reply.text) SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(reply.text));
-    PostMessageA(dialog, WM_COMMAND, reply.text ? IDOK : IDCANCEL, 0);
-    return 0;
-}
-
-// The command, sent (the dialog's loop runs here), its dialog answered from a second thread.
-static std::string Ask(HWND window, int command, const char* text)
-{
-    reply.text = text, reply.shown = "(no dialog)";
-    HANDLE thread = CreateThread(nullptr, 0, AnswerDialog, nullptr, 0, nullptr);
-    SendMessageA(window, WM_COMMAND, command, 0);
-    WaitForSingleObject(thread, INFINITE), CloseHandle(thread);
-    return reply.shown;
-}
 
 using PlaylistEdit = Player;
 
@@ -94,15 +61,12 @@ TEST_F(PlaylistEdit, AddRemoveAndClear)
         if (row.selected >= 0) Click(row.selected);
         if (row.clear) SendMessageA(ControlHandle(ClearFirstSlot), BM_CLICK, 0, 0);   // checks it
         std::string answer = row.answer ? folder + row.answer : "*.*", shown = row.tail;
-        if (row.command == RemoveSlot || row.command == ClearSlot) Command(row.command);
-        else Ask(window, row.command, row.answer ? answer.c_str() : nullptr);
+        Answering([&] { Command(row.command); }, row.answer ? answer.c_str() : nullptr);
         std::string now = tail();
         EXPECT_EQ(now.substr(now.rfind('|')), shown.substr(shown.rfind('|')));   // the indices were set at once
         EXPECT_EQ(Rows(), row.rows);
         EXPECT_TRUE(PumpUntil([&] { return tail() == shown; })) << tail();
         EXPECT_EQ(SendMessageA(ControlHandle(ScanSlot), LB_GETCOUNT, 0, 0), row.scanned);
-        Command(ExitSlot);
-        EXPECT_NE(Read("PELORIX.ini").find("\r\n" + answer + "\r\n"), std::string::npos);   // the whole answer kept
     }
 }
 
@@ -114,9 +78,10 @@ TEST_F(PlaylistEdit, DialogRecordAndLongAnswers)
 {
     Start({MakeClip("P.pxa", 500, 1, 100).path});
     SendMessageA(ControlHandle(ClearFirstSlot), BM_CLICK, 0, 0);
-    EXPECT_EQ(Ask(window, AddBeforeSlot, nullptr), "*.*");
-    EXPECT_EQ(Ask(window, AddAfterSlot, (folder + "P.pxa").c_str()), "*.*");
-    EXPECT_EQ(Ask(window, AddAfterSlot, nullptr), "P.pxa");   // a file answer: the dialog in its folder, its name
+    auto ask = [&](int command, const char* reply) { return Answering([&] { Command(command); }, reply); };
+    EXPECT_EQ(ask(AddBeforeSlot, nullptr), "*.*");
+    EXPECT_EQ(ask(AddAfterSlot, (folder + "P.pxa").c_str()), "*.*");
+    EXPECT_EQ(ask(AddAfterSlot, nullptr), "P.pxa");   // a file answer: the dialog in its folder, its name
 
     std::string media = folder + std::string(60, 'e') + "\\";
     CreateDirectoryA(media.c_str(), nullptr);
@@ -127,7 +92,7 @@ TEST_F(PlaylistEdit, DialogRecordAndLongAnswers)
         MakeClip(path.substr(folder.size()), 500, 1, 100);
         if (length <= 298) admitted.push_back(path);
     }
-    EXPECT_EQ(Ask(window, AddAfterSlot, media.c_str()), "P.pxa");   // kept through the cancel
+    EXPECT_EQ(ask(AddAfterSlot, media.c_str()), "P.pxa");   // kept through the cancel
     Click(2, true);   // the entry of 298 characters
     EXPECT_TRUE(PumpUntil([&] { return TextOf(StatusSlot) == admitted[2]; })) << TextOf(StatusSlot);
     SetCurrentDirectoryA(media.c_str());   // as the dialog leaves it at times under Wine (no OFN_NOCHANGEDIR)

@@ -1,7 +1,5 @@
-// The main window on the real platform: start-up from a layout file written
-// here and without one, scrolling by window messages, the language command
-// stepping through the variants, also while another thread reads texts as the
-// playback thread does, and the buffer option from its text.
+// The main window: start-up with and without its layout file, scrolling by window messages, the
+// language command stepping through the variants while another thread reads texts, the buffer option.
 #include "playertest.h"
 
 #include <atomic>
@@ -10,8 +8,7 @@
 #include "app/mainwindow.h"
 #include "window/scrolling.h"
 
-// Texts 0, 21, 23, 43 and 45 differ between the base file and its variants;
-// the variants also move control 0, which a language change must not apply.
+// Texts 0, 21, 23, 43 and 45 differ between the base file and its variants.
 static const char* const BaseLayout =
     "#define TIME 21 /*Time*/\r\n// 0, 0x50000000, 20, 4, 740, 16\r\n"
     "#define LANGUAGE 0 /*Language*/\r\n// 1, 0x50000000, 780, 3, 100, 18\r\n"
@@ -23,7 +20,7 @@ static const char* const BaseLayout =
     "#define PLAYLIST 35 /*Playlist*/\r\n// 3, 0x50A00101, 20, 90, 740, 265\r\n"
     "#define IDLE 43 /*Ready*/\r\n#define END 45 /*(end)*/\r\n#define FRAMES 47 /*11*/\r\n#define DEVICE 48 /*-1*/\r\n";
 
-static std::string Place(int x, int y, int width, int height)
+static std::string Place(int x, int y, int width, int height)   // as "x,y widthxheight"
 {
     return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(width) + "x" + std::to_string(height);
 }
@@ -31,26 +28,14 @@ static std::string Place(int x, int y, int width, int height)
 static std::string PlaceOf(HWND control)   // in the main window's client area
 {
     RECT r = {};
-    GetWindowRect(control, &r);
-    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    GetWindowRect(control, &r), MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
     return Place(r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
 static DWORD createdStyle;    // of the last main window created while the hook was set
 static bool refuseCreation;   // the hook makes that creation fail
-static std::string boxText;   // what the message boxes said, and the owner
-static HWND boxOwner;
-
-// Sees the main window created, and answers a message box (modal on this thread) once active.
-static LRESULT CALLBACK WatchWindows(int code, WPARAM wParam, LPARAM lParam)
+static LRESULT CALLBACK WatchCreation(int code, WPARAM wParam, LPARAM lParam)
 {
-    char text[400] = "";
-    HWND box = code == HCBT_ACTIVATE ? reinterpret_cast<HWND>(wParam) : nullptr;
-    if (box && GetDlgItemTextA(box, 65535, text, sizeof text)) {   // the box's text is its Static 65535
-        boxText += text;
-        boxOwner = GetWindow(box, GW_OWNER);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    }
     const CREATESTRUCTA* create = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs : nullptr;
     if (!create || IS_INTRESOURCE(create->lpszClass) || strcmp(create->lpszClass, "PELORIX"))
         return CallNextHookEx(nullptr, code, wParam, lParam);
@@ -60,13 +45,12 @@ static LRESULT CALLBACK WatchWindows(int code, WPARAM wParam, LPARAM lParam)
 
 static void CALLBACK QuitLate(HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(7); }   // a loop left waiting
 
-// Start-up with the real system font, scrolling by window messages; then the whole
-// program when its window can't be created, and without the layout file, where it
-// shows the file's path beside the executable and ends rather than waiting for messages.
+// Start-up with the real system font, scrolling; then the whole program when its window can't be created,
+// and without the layout file, where it names the file and ends rather than waiting for messages.
 TEST_F(Player, StartUpAndScrolling)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    HHOOK hook = SetWindowsHookExA(WH_CBT, WatchWindows, nullptr, GetCurrentThreadId());
+    HHOOK hook = SetWindowsHookExA(WH_CBT, WatchCreation, nullptr, GetCurrentThreadId());
     Start({}, 0, 0, "", BaseLayout);
     EXPECT_EQ(createdStyle, 0x00FF0000u);
     EXPECT_EQ(FindWindowA("PELORIX", "PELORIX 2.2"), window);
@@ -74,12 +58,11 @@ TEST_F(Player, StartUpAndScrolling)
     EXPECT_TRUE(GetClassInfoA(instance, "PELORIX", &c) && c.style == 3 &&
                 c.hbrBackground == reinterpret_cast<HBRUSH>(16) && c.hIcon == LoadIconA(nullptr, IDI_APPLICATION) &&
                 c.hCursor == LoadCursorA(nullptr, IDC_ARROW));
-    // The layout's units from the system font: a variable-pitch one (bit 0
-    // set) has columns of 3/2 its average width; a fifth of a line is the margin.
+    // The units from the system font: a variable-pitch one (bit 0 set) has columns of 3/2 its average
+    // width; a fifth of a line is the margin.
     TEXTMETRICA font = {};
     HDC dc = GetDC(window);
-    GetTextMetricsA(dc, &font);
-    ReleaseDC(window, dc);
+    GetTextMetricsA(dc, &font), ReleaseDC(window, dc);
     const int line = font.tmHeight, column = font.tmAveCharWidth * (font.tmPitchAndFamily & 1 ? 3 : 2) / 2;
     // In tenths (14/100 of a line for y), the canvas scrolled by columns and lines.
     auto inUnits = [&](int x, int y, int width, int height, int columns = 0, int lines = 0) {
@@ -100,70 +83,57 @@ TEST_F(Player, StartUpAndScrolling)
     EXPECT_EQ(std::vector<int>({playbackState.framesPerBuffer, playbackState.deviceId, playbackState.playlistCount}),
               std::vector<int>({25, -1, 0}));
 
-    // Small enough that both bars show, and stay shown for every size below:
-    // a bar shown or hidden resizes the client area, a WM_SIZE of its own.
+    // Both bars shown for every size below (one shown or hidden would send a WM_SIZE of its own).
     MoveWindow(window, 0, 0, 300, 200, TRUE);
     const int wide = 80 * column, high = 37 * line + line / 2;      // 22 columns and 5 lines to scroll
     struct Row { UINT message; int request, value, column, line; };   // WM_SIZE: width and height
+    // An unchanged size goes one column back; only tracking moves the thumb; shrunk by less than a column:
+    // one back, by a whole one: stays; grown by 1.5: 1 whole plus one; paging stops at the maximum; 37 lines
+    // asked, 5 allowed; minimised: kept; restored: back toward 0, stopping there; a page of 6 lines; the
+    // bottom at 40 - 6 + 2; less than a line: one line.
     const Row rows[] = {
-        {WM_SIZE, wide, high, 0, 0},
-        {WM_HSCROLL, SB_LINERIGHT, 0, 1, 0},
-        {WM_SIZE, wide, high, 0, 0},                        // unchanged size: one column back
-        {WM_HSCROLL, SB_THUMBPOSITION, 10, 0, 0},           // only tracking moves
-        {WM_HSCROLL, SB_THUMBTRACK, 10, 10, 0},
-        {WM_SIZE, wide - column / 2, high, 9, 0},           // shrunk by less than a column: one back
-        {WM_SIZE, wide - column * 3 / 2, high, 9, 0},       // by a whole column: stays
-        {WM_SIZE, wide, high, 7, 0},                        // grown by 1.5 columns: 1 whole plus one
-        {WM_HSCROLL, SB_PAGERIGHT, 0, 15, 0},
-        {WM_HSCROLL, SB_PAGERIGHT, 0, 22, 0},               // stops at the maximum
-        {WM_HSCROLL, SB_PAGELEFT, 0, 14, 0},
-        {WM_VSCROLL, SB_PAGEDOWN, 0, 14, 5},                // 37 lines asked, 5 allowed
-        {WM_SIZE, 0, 0, 14, 5},                             // minimised: positions kept
-        {WM_SIZE, wide, high, 0, 0},                        // restored: back toward 0, stopping there
-        {WM_HSCROLL, SB_LINELEFT, 0, 0, 0},
-        {WM_SIZE, wide, 6 * line + line / 4, 0, 0},
-        {WM_VSCROLL, SB_PAGEDOWN, 0, 0, 6},                 // a page of 6 lines
-        {WM_VSCROLL, SB_BOTTOM, 0, 0, 36},                  // 40 - 6 + 2
-        {WM_VSCROLL, SB_TOP, 0, 0, 0},
-        {WM_SIZE, wide, line / 2, 0, 0},
-        {WM_VSCROLL, SB_PAGEDOWN, 0, 0, 1},                 // less than a line: one line
+        {WM_SIZE, wide, high, 0, 0}, {WM_HSCROLL, SB_LINERIGHT, 0, 1, 0}, {WM_SIZE, wide, high, 0, 0},
+        {WM_HSCROLL, SB_THUMBPOSITION, 10, 0, 0}, {WM_HSCROLL, SB_THUMBTRACK, 10, 10, 0},
+        {WM_SIZE, wide - column / 2, high, 9, 0}, {WM_SIZE, wide - column * 3 / 2, high, 9, 0},
+        {WM_SIZE, wide, high, 7, 0}, {WM_HSCROLL, SB_PAGERIGHT, 0, 15, 0}, {WM_HSCROLL, SB_PAGERIGHT, 0, 22, 0},
+        {WM_HSCROLL, SB_PAGELEFT, 0, 14, 0}, {WM_VSCROLL, SB_PAGEDOWN, 0, 14, 5}, {WM_SIZE, 0, 0, 14, 5},
+        {WM_SIZE, wide, high, 0, 0}, {WM_HSCROLL, SB_LINELEFT, 0, 0, 0}, {WM_SIZE, wide, 6 * line + line / 4, 0, 0},
+        {WM_VSCROLL, SB_PAGEDOWN, 0, 0, 6}, {WM_VSCROLL, SB_BOTTOM, 0, 0, 36}, {WM_VSCROLL, SB_TOP, 0, 0, 0},
+        {WM_SIZE, wide, line / 2, 0, 0}, {WM_VSCROLL, SB_PAGEDOWN, 0, 0, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "row " << &row - rows);
         if (row.message == WM_SIZE) SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(row.request, row.value));
         else SendMessageA(window, row.message, MAKEWPARAM(row.request, row.value), 0);
-        EXPECT_EQ(GetScrollPos(window, SB_HORZ), row.column);
-        EXPECT_EQ(GetScrollPos(window, SB_VERT), row.line);
-        EXPECT_EQ(PlaceOf(ControlHandle(PositionSlot)), inUnits(20, 4, 740, 16, row.column, row.line));
+        EXPECT_EQ(std::to_string(GetScrollPos(window, SB_HORZ)) + " " + std::to_string(GetScrollPos(window, SB_VERT)) +
+                      " " + PlaceOf(ControlHandle(PositionSlot)),
+                  std::to_string(row.column) + " " + std::to_string(row.line) + " " +
+                      inUnits(20, 4, 740, 16, row.column, row.line));
     }
     EXPECT_EQ(ResizeDelta(65535, 0, 1, 0), 0);   // extents are 16-bit
     EXPECT_EQ(ScrollMaximum(100, 800, 7), 0);    // never below 0
-    SendMessageA(window, WM_CLOSE, 0, 0);
-    window = nullptr;
+    SendMessageA(window, WM_CLOSE, 0, 0), window = nullptr;
     EXPECT_EQ(RunMessageLoop(), 0);   // the quit message of the destroy
 
     ASSERT_TRUE(UnregisterClassA("PELORIX", instance));   // RunProgram registers it again
     refuseCreation = true;
     EXPECT_EQ(RunProgram(instance, SW_SHOWNORMAL), 999);
-    refuseCreation = false;
     MSG quit;
     EXPECT_FALSE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 
+    refuseCreation = false;
     ASSERT_TRUE(DeleteFileA((folder + "PELORIX.h").c_str()) && UnregisterClassA("PELORIX", instance));
     UINT_PTR timer = SetTimer(nullptr, 0, 10000, QuitLate);
-    EXPECT_EQ(RunProgram(instance, SW_SHOWNORMAL), 0);   // the quit message start-up posted
+    EXPECT_EQ(Answering([&] { EXPECT_EQ(RunProgram(instance, SW_SHOWNORMAL), 0); }),   // the quit start-up posted
+              "I need " + folder + "PELORIX.h|Error|PELORIX");
     KillTimer(nullptr, timer);
     UnhookWindowsHookEx(hook);
     window = FindWindowA("PELORIX", nullptr);
-    EXPECT_EQ(boxText, "I need " + folder + "PELORIX.h");
-    EXPECT_TRUE(window && boxOwner == window);
     EXPECT_EQ(GetWindow(window, GW_CHILD), nullptr);
 }
 
-static const char* const captions[] = {"Language", "Sprache", "Langue"};
-static const char* const idleTexts[] = {"Ready", "Bereit", "Pr\xEAt"};
-static const char* const endMarkers[] = {"(end)", "(Ende)", "(fin)"};
-static const char* const timeTexts[] = {"Time", "Zeit", "Temps"};
+static const char* const captions[] = {"Language", "Sprache", "Langue"}, *const idleTexts[] = {"Ready", "Bereit",
+    "Pr\xEAt"}, *const endMarkers[] = {"(end)", "(Ende)", "(fin)"}, *const timeTexts[] = {"Time", "Zeit", "Temps"};
 
 static bool OneOf(const char* text, const char* const (&choices)[3])
 {
@@ -178,31 +148,23 @@ static std::string Variant(int v)   // moves control 0, which a reload must not 
            idleTexts[v] + "*/\r\n#define END 45 /*" + endMarkers[v] + "*/\r\n";
 }
 
-// copying: set by the reader, cleared by the window thread once it reloaded.
-static std::atomic<bool> readerDone, copying;
+static std::atomic<bool> readerDone;
 static std::atomic<int> passes, torn;
-
-// As the playback thread does: texts copied, then sent to the controls.
+// As the playback thread does while the window thread reloads: texts copied, and sent to the controls.
 static DWORD WINAPI ReadTexts(void*)
 {
     for (char text[400]; !readerDone; passes++) {
-        for (copying = true; copying && !readerDone;) {
-            CopyLayoutText(PositionSlot, text, sizeof text);
-            torn += !OneOf(text, timeTexts);
-        }
+        torn += !OneOf((CopyLayoutText(PositionSlot, text, sizeof text), text), timeTexts);
         ShowIdleTexts();
         SendMessageA(ControlHandle(PositionSlot), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
         torn += !OneOf(text, idleTexts);
-        SendMessageA(ControlHandle(PlaylistSlot), LB_GETTEXT, 2, reinterpret_cast<LPARAM>(text));
-        torn += !OneOf(text, endMarkers);
     }
     return 0;
 }
 
-// Each press of control 0 steps the language; the Playlist's rows stay and only the
-// end marker after them is replaced; identifiers without a command do nothing. Then
-// another thread copies texts while each reload runs, and sends to the controls while
-// the window thread waits: every text read is one whole text of one language.
+// Each press of control 0 steps the language; the Playlist's rows stay and only the end marker after them
+// is replaced; identifiers without a command do nothing. Then another thread copies texts while each reload
+// runs, and sends to the controls while the window thread waits: each text read is whole, of one language.
 TEST_F(Player, LanguageCommandStepsThroughVariants)
 {
     for (int v : {1, 2}) Write("PELORIX.h0" + std::to_string(v), Variant(v));
@@ -225,18 +187,13 @@ TEST_F(Player, LanguageCommandStepsThroughVariants)
     EXPECT_EQ(FindWindowA("#32770", nullptr), nullptr);
     EXPECT_EQ(playbackState.framesPerBuffer, 25);   // kept from start-up
 
-    readerDone = false, copying = false, passes = 0, torn = 0;
     HANDLE reader = CreateThread(nullptr, 0, ReadTexts, nullptr, 0, nullptr);
-    for (int press = 0; press < 99 && !HasFailure(); press++) {   // 33 rounds: back at 1
-        int before = passes;
-        EXPECT_TRUE(PumpUntil([] { return copying.load(); }));
-        Command(LanguageSlot);   // the whole reload while the other thread copies
-        copying = false;
-        EXPECT_TRUE(PumpUntil([&] { return passes > before; }));   // then sends
+    for (int press = 0; press < 99; press++) {   // 33 rounds: back at 1
+        EXPECT_TRUE(PumpUntil([&, before = passes.load()] { return passes > before; }));
+        Command(LanguageSlot);
     }
     readerDone = true;
     EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(reader, 0) == WAIT_OBJECT_0; }));
-    CloseHandle(reader);
     EXPECT_EQ(torn, 0);
     EXPECT_EQ(TextOf(LanguageSlot), "Sprache");
 }

@@ -1,18 +1,15 @@
 #!/usr/bin/env bash
-# ctest's emulator for the Windows test executables: runs one under Wine in Xvfb,
-# its waveOut captured to files, and returns its status (77: skipped, reason printed).
+# ctest's emulator for the Windows tests: runs TEST.exe under Wine in Xvfb, its waveOut captured to files
+# (PELORIX_CAPTURE: the first one's Windows path), and returns its status (77: skipped, reason printed).
 # usage: winrun.sh WORKROOT TEST.exe [ARGUMENTS...]
-# The test finds the captures through PELORIX_CAPTURE, their base as a Windows path.
 set -u
 . "$(dirname "$0")/../e2e/wineenv.sh"
 root=$1 exe=$2 && shift 2
 filter=all
 for a; do case $a in --gtest_filter=*) filter=${a#--gtest_filter=} ;; esac; done
-e2e_find_wine
-e2e_require_xvfb
+e2e_find_wine && e2e_require_xvfb
 e2e_begin "$root" "$(basename "$exe" .exe)/$filter"
-e2e_start_display
-e2e_audio_fast "$E2E_DIR/cap/out.raw"
+e2e_start_display && e2e_audio_fast "$E2E_DIR/cap/out.raw"
 export PELORIX_CAPTURE=$(e2e_winpath "$E2E_DIR/cap/out.raw")
 run() { rm -f cap/out.raw*; e2e_wine "$exe" "$@" 2>stderr.txt; }
 run "$@"
