@@ -65,7 +65,7 @@ done
 cp build/windows/app/PELORIX.exe build/windows/app/PELORIX.h* "$demo/"
 set +e
 . tests/e2e/wineenv.sh
-. tests/e2e/play_common.sh
+. bench/play_common.sh
 . bench/realtime.sh
 text_has() { [[ $(driver text "$1") == *"$2"* ]]; }   # ID TEXT
 # shoot FILE: the player's main window as the screen shows it, once the controls have painted (with ImageMagick).
@@ -76,7 +76,7 @@ shoot() {
         fail "screenshot $1 failed"
 }
 e2e_find_wine
-driverExe=$PWD/build/windows/tests/e2e/driver/pelorix-driver.exe
+driverExe=$PWD/build/windows/bench/driver/pelorix-driver.exe
 tunes=$(e2e_winpath "$demo/tunes")
 entries=()
 for name in "${names[@]}"; do entries+=("$tunes\\$name.wav"); done

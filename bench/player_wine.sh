@@ -22,7 +22,7 @@ windowsBuild=$(realpath "$windowsBuild") nativeBuild=$(realpath "$nativeBuild")
 work=$PWD/build/bench-wine
 bench=$PWD/bench
 . tests/e2e/wineenv.sh
-. tests/e2e/play_common.sh
+. bench/play_common.sh
 . bench/realtime.sh
 mkdir -p "$work"
 play_begin "$work" run "$windowsBuild" "$nativeBuild/tools/pelorix-encode" "$nativeBuild/tools/pelorix-decode" \

@@ -1,13 +1,11 @@
-# Shared by the scripts that run the player (the whole-program test, the package test, the
-# demo, the benchmarks): the player in a folder of its own, clips, PELORIX.ini, the driver.
-playHere=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)   # the scripts cd elsewhere
-declare -F e2e_begin >/dev/null || . "$playHere/wineenv.sh"
+# Shared by the demo and the benchmarks that run the player under Wine: the player in a
+# folder of its own, clips, PELORIX.ini, the driver. Sourced after tests/e2e/wineenv.sh.
 driver() { e2e_wine "$driverExe" "$@"; }
 
 # player_begin WORKROOT NAME WINDOWS_BUILD: or skips; then E2E_DIR holds app/ (player, layout files), clips/.
 player_begin() {
-    e2e_require_windows_build "$3" app/PELORIX.exe tests/e2e/driver/pelorix-driver.exe
-    player=$3/app/PELORIX.exe driverExe=$3/tests/e2e/driver/pelorix-driver.exe
+    e2e_require_windows_build "$3" app/PELORIX.exe bench/driver/pelorix-driver.exe
+    player=$3/app/PELORIX.exe driverExe=$3/bench/driver/pelorix-driver.exe
     e2e_find_wine
     e2e_begin "$1" "$2"
     e2e_start_display
@@ -37,8 +35,6 @@ start_player() {
     e2e_await $playerPid player.log "no PELORIX window" driver wait 500
     idleText=$(driver text 21)
 }
-# expect_exit PID SECONDS WHAT: the player ends within SECONDS after WHAT, with status 0.
-expect_exit() { e2e_wait_exit "$1" "$2" || fail "PELORIX.exe ended with status $? $3 (124: still running after $2 s)"; }
 
 pushed() { [ $(($(driver state "$1") & 4)) != 0 ]; }   # BM_GETSTATE: BST_PUSHED
 player_idle() { ! pushed 1 && [ "$(driver text 21)" = "$idleText" ]; }

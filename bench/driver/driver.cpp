@@ -1,6 +1,6 @@
 // pelorix-driver: a console program that finds the running player's window
 // (class "PELORIX") and steers or reads it from another process: for the
-// whole-program tests under Wine, the demo and the benchmarks. One operation
+// demo and the benchmarks under Wine. One operation
 // per call (the table at the end); results on standard output. Exit status 0
 // when the operation succeeded, 1 when the window or control was not there,
 // did not answer or a wait ran out, 2 for a usage error.
