@@ -4,16 +4,14 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "app/mainwindow.h"
 #include "encoder/streamwriter.h"
 
 static std::string ReadFile(const std::string& path)
 {
-    std::stringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
+    return std::string(std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {});
 }
 
 std::string FramesOf(const Clip& clip, int first, int count)
@@ -120,8 +118,7 @@ void Player::TearDown()
     if (window) DestroyWindow(window), window = nullptr;
     EXPECT_TRUE(PumpUntil([] { return !playbackState.threadActive; }));
     SetCurrentDirectoryA(startFolder.c_str());
-    if (HasFailure()) return;   // the clips and captures stay for a look
-    for (int opening = 0; DeleteFileA(CaptureName(opening).c_str()); opening++) {}
+    if (HasFailure()) return;   // the clips stay for a look, as the captures always do till the next case
     std::error_code ignored;    // a file still open stays behind in the temp folder
     std::filesystem::remove_all(folder, ignored);
 }

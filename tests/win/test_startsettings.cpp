@@ -2,7 +2,6 @@
 // reads back the same, and keeps it on a failed write. The lines themselves are the native tests'.
 #include "playertest.h"
 
-#include "app/mainwindow.h"
 #include "ui/options.h"
 
 static const char* const Layout =
@@ -28,23 +27,14 @@ protected:
         for (char c : text) expanded += c == '@' ? folder : c == '\n' ? lineEnd : std::string(1, c);
         return expanded;
     }
-    // "language boxes lastFolder|rows", the boxes of slots 4, 5 and 28 as 0 or 1; the cursor must be on row 0.
-    std::string Shown()
-    {
-        std::string shown = std::to_string(languageNumber) + " ";
-        for (int slot : {RepeatSlot, AdvanceSlot, ClearFirstSlot})
-            shown += std::to_string(SendMessageA(ControlHandle(slot), BM_GETCHECK, 0, 0));
-        EXPECT_EQ(SendMessageA(ControlHandle(PlaylistSlot), LB_GETCURSEL, 0, 0), 0);
-        EXPECT_EQ(playbackState.selectedIndex, 0);
-        return shown + " " + lastFolder + "|" + Rows();
-    }
 };
 
 // Each file is read, written at exit as expected, and the written file read again shows the same and writes
 // the same bytes. Entries longer than 298 characters would read back broken: not written, not counted.
 TEST_F(Settings, StartUpReadsAndExitWrites)
 {
-    struct Row { const char* file; const char* shown; const char* written; };   // file nullptr: none
+    // file nullptr: none; shown: "language boxes lastFolder|rows", the boxes of slots 4, 5 and 28 as 0 or 1.
+    struct Row { const char* file; const char* shown; const char* written; };
     const Row rows[] = {
         {nullptr, "0 000 *.*|(end)", "10\n0\n0\n0\n0\n0\n*.*\n"},
         {"15\n1\n1\n0\n7\n2\n@\n@a.pxa\n@b.pxa\n", "1 101 @|a b (Ende)", "10\n1\n1\n0\n7\n2\n@\n@a.pxa\n@b.pxa\n"},
@@ -59,7 +49,12 @@ TEST_F(Settings, StartUpReadsAndExitWrites)
         for (int run = 0; run < 2; run++) {
             SCOPED_TRACE(run ? "read back" : "first start");
             Open();
-            EXPECT_EQ(Shown(), Expand(row.shown));
+            std::string shown = std::to_string(languageNumber) + " ";
+            for (int slot : {RepeatSlot, AdvanceSlot, ClearFirstSlot})
+                shown += std::to_string(SendMessageA(ControlHandle(slot), BM_GETCHECK, 0, 0));
+            EXPECT_EQ(shown + " " + lastFolder + "|" + Rows(), Expand(row.shown));
+            EXPECT_EQ(SendMessageA(ControlHandle(PlaylistSlot), LB_GETCURSEL, 0, 0), 0);   // on the first row
+            EXPECT_EQ(playbackState.selectedIndex, 0);
             EXPECT_TRUE(Close());
             EXPECT_EQ(Read("PELORIX.ini"), Expand(row.written, "\r\n"));
         }

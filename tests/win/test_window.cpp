@@ -105,10 +105,9 @@ TEST_F(Player, StartUpAndScrolling)
         SCOPED_TRACE(testing::Message() << "row " << &row - rows);
         if (row.message == WM_SIZE) SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(row.request, row.value));
         else SendMessageA(window, row.message, MAKEWPARAM(row.request, row.value), 0);
-        EXPECT_EQ(std::to_string(GetScrollPos(window, SB_HORZ)) + " " + std::to_string(GetScrollPos(window, SB_VERT)) +
-                      " " + PlaceOf(ControlHandle(PositionSlot)),
-                  std::to_string(row.column) + " " + std::to_string(row.line) + " " +
-                      inUnits(20, 4, 740, 16, row.column, row.line));
+        EXPECT_EQ(GetScrollPos(window, SB_HORZ), row.column);
+        EXPECT_EQ(GetScrollPos(window, SB_VERT), row.line);
+        EXPECT_EQ(PlaceOf(ControlHandle(PositionSlot)), inUnits(20, 4, 740, 16, row.column, row.line));
     }
     EXPECT_EQ(ResizeDelta(65535, 0, 1, 0), 0);   // extents are 16-bit
     EXPECT_EQ(ScrollMaximum(100, 800, 7), 0);    // never below 0
@@ -140,14 +139,6 @@ static bool OneOf(const char* text, const char* const (&choices)[3])
     return !strcmp(text, choices[0]) || !strcmp(text, choices[1]) || !strcmp(text, choices[2]);
 }
 
-static std::string Variant(int v)   // moves control 0, which a reload must not apply
-{
-    return std::string("#define TIME 21 /*") + timeTexts[v] + "*/\r\n// 0, 0x50000000, 20, 4, 740, 16\r\n" +
-           "#define LANGUAGE 0 /*" + captions[v] + "*/\r\n// 1, 0x50000000, 500, 30, 100, 18\r\n" +
-           "#define PLAYLIST 35 /*Playlist*/\r\n// 3, 0x50A00101, 20, 90, 740, 265\r\n#define IDLE 43 /*" +
-           idleTexts[v] + "*/\r\n#define END 45 /*" + endMarkers[v] + "*/\r\n";
-}
-
 static std::atomic<bool> readerDone;
 static std::atomic<int> passes, torn;
 // As the playback thread does while the window thread reloads: texts copied, and sent to the controls.
@@ -167,14 +158,16 @@ static DWORD WINAPI ReadTexts(void*)
 // runs, and sends to the controls while the window thread waits: each text read is whole, of one language.
 TEST_F(Player, LanguageCommandStepsThroughVariants)
 {
-    for (int v : {1, 2}) Write("PELORIX.h0" + std::to_string(v), Variant(v));
-    Start({}, 0, 0, "", BaseLayout);
+    for (int v : {1, 2})   // each variant moves control 0, which a reload must not apply
+        Write("PELORIX.h0" + std::to_string(v), std::string("#define TIME 21 /*") + timeTexts[v] +
+              "*/\r\n// 0, 0x50000000, 20, 4, 740, 16\r\n#define LANGUAGE 0 /*" + captions[v] +
+              "*/\r\n// 1, 0x50000000, 500, 30, 100, 18\r\n#define PLAYLIST 35 /*Playlist*/\r\n" +
+              "// 3, 0x50A00101, 20, 90, 740, 265\r\n#define IDLE 43 /*" + idleTexts[v] + "*/\r\n#define END 45 /*" +
+              endMarkers[v] + "*/\r\n");
+    Start({MakeClip("a.pxa", 500, 1, 10).path, MakeClip("b.pxa", 500, 1, 10).path}, 0, 0, "", BaseLayout);
     const std::string place = PlaceOf(ControlHandle(LanguageSlot));
-    HWND playlist = ControlHandle(PlaylistSlot);
-    for (int row : {0, 1}) SendMessageA(playlist, LB_INSERTSTRING, row, reinterpret_cast<LPARAM>(row ? "b" : "a"));
-    playbackState.playlistCount = 2;
     for (int language : {1, 2, 0, 1}) {   // no variant 3: back to the base file
-        SetFocus(playlist);
+        SetFocus(ControlHandle(PlaylistSlot));
         Command(LanguageSlot);
         EXPECT_EQ(TextOf(LanguageSlot) + "|" + TextOf(PositionSlot) + "|" + TextOf(StatusSlot) + "|" + Rows(),
                   std::string(captions[language]) + "|" + idleTexts[language] + "|" + idleTexts[language] +

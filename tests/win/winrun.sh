@@ -11,13 +11,8 @@ e2e_find_wine && e2e_require_xvfb
 e2e_begin "$root" "$(basename "$exe" .exe)/$filter"
 e2e_start_display && e2e_audio_fast "$E2E_DIR/cap/out.raw"
 export PELORIX_CAPTURE=$(e2e_winpath "$E2E_DIR/cap/out.raw")
-run() { rm -f cap/out.raw*; e2e_wine "$exe" "$@" 2>stderr.txt; }
-run "$@"
+# A run that Wine itself failed runs once more; each case deletes the captures it finds as it starts.
+e2e_wine_own stderr.txt "$exe" "$@"
 status=$?
-# Wine's own failures (its loader, its server) report on lines beginning "wine": once more.
-if [ $status != 0 ] && grep -q '^wine' stderr.txt; then
-    mv stderr.txt stderr-wine.txt && echo "-- Wine itself failed (stderr-wine.txt); once more" && run "$@"
-    status=$?
-fi
 cat stderr.txt >&2
 exit $status
