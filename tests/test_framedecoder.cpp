@@ -8,8 +8,6 @@
 #include "codec/framedecoder.h"
 #include "testfiles.h"
 
-typedef std::vector<int16_t> Values;
-
 TEST(ReadLittleEndian, AssemblesBytesAndReadsEndOfFileAsFF)
 {
     struct Row { Bytes bytes; int count; int32_t expected; } rows[] = {{{0x34, 0x12}, 2, 0x1234}, {{0xFF, 0xFF}, 2, 65535},
@@ -107,7 +105,7 @@ static Bytes CountingFrame(int frameLength, size_t cut = 0)
     return frame;
 }
 
-// One frame of 8000 Hz (160 values a channel): the values written, padding included, and the bytes
+// One frame of an 8000 Hz stream (160 values a channel): the values written, padding included, and the bytes
 // read. A frame uses exactly the bytes its coding needs, whatever length its FrameHeader records.
 TEST(DecodeFrame, WorkedExamplesEdgesAndEndOfFile)
 {
@@ -144,15 +142,13 @@ TEST(DecodeFrame, WorkedExamplesEdgesAndEndOfFile)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "row " << &row - rows);
-        StreamHeader header = {};
-        header.channels = row.channels;
-        header.coderType = row.coder;
-        header.samplesPerFrame = 160 * row.channels;
+        FILE* file = FileOf(StreamHeaderBytes(row.channels, 8000, row.coder, 1) + row.bytes);
+        StreamHeader header;
+        ASSERT_EQ(ReadStreamHeader(file, header), Ok);
         Values out((size_t)header.samplesPerFrame + 1, 0x5A5A), want = row.values;
         unsigned char* outputPosition = (unsigned char*)out.data();   // a little-endian host
-        FILE* file = FileOf(row.bytes);
         DecodeFrame(file, header, outputPosition);
-        EXPECT_EQ(ftell(file), row.consumed);
+        EXPECT_EQ(ftell(file) - FirstFrameOffset, row.consumed);
         fclose(file);
         EXPECT_TRUE(outputPosition == (unsigned char*)&out.back() && out.back() == 0x5A5A) << "not one frame";
         want.resize(out.size() - 1, 0);

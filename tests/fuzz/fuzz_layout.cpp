@@ -1,14 +1,30 @@
 // Fuzzing the layout loader: the input split at its first NUL into a base
 // file and a variant, loaded as language 1 and then as the base alone; with
-// no NUL there is no variant and the loader falls back to the base.
+// no NUL there is no variant and the loader falls back to the base. The files
+// are on tmpfs, as a disk flushes every rewrite, named by process for parallel runs.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
-#include "tests/fuzz/fuzzfile.h"
+#include <unistd.h>
+
 #include "window/layout.h"
 
-static const std::string base = FuzzFilePath("-layout.h"), variant = base + "01";
+static const std::string base = "/dev/shm/pelorix-fuzz-" + std::to_string(getpid()) + "-layout.h", variant = base + "01";
+
+static void WriteFuzzFile(const std::string& path, const void* data, size_t size)
+{
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file) {   // no tmpfs: nothing would be fuzzed
+        perror(path.c_str());
+        abort();
+    }
+    fwrite(data, 1, size, file);
+    fclose(file);
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
