@@ -74,8 +74,9 @@ cmp -s pipe.pel "$plain.pel" || fail "pipe: stream differs from the plain file's
 run encode "$plain.wav" "$PWD/$plain.pel" && cmp -s pipe.pel "$plain.pel" || fail "overwrite: $(cat err)"
 
 # STATUS|TEXT|TOOL ARGS[|FILE|PATCHES: bad is FILE with fields patched, OFFSET=BYTES]. A refusal
-# says what to convert the input to; an existing folder as OUT is a rename that fails.
-cp extremes-8000-2-800.wav good.wav && cp "$vectors/min-sample-mono-8000-delta.wav" good.pel && mkdir folder
+# says what to convert the input to; an existing folder as OUT is a rename that fails; an OUT
+# that names the input, by a link or another spelling, is refused before anything is written.
+cp extremes-8000-2-800.wav good.wav && cp "$vectors/min-sample-mono-8000-delta.wav" good.pel && mkdir folder && ln good.wav link.wav
 while IFS='|' read -r status text args file patches; do
   [ -z "$file" ] || { cp "$file" bad && for field in $patches; do patch bad ${field%%=*} "${field#*=}"; done; }
   check $status "$text" $args
@@ -98,7 +99,11 @@ done <<EOF
 1|cannot write|decode good.pel folder
 1|cannot open|layout none.h
 1|cannot open|layout --dump $layouts/PELORIX.h none.h
+1|is the input; choose another output|encode good.wav good.wav
+1|is the input; choose another output|encode good.wav link.wav
+1|is the input; choose another output|decode good.pel ./good.pel
 EOF
+cmp -s good.wav extremes-8000-2-800.wav && cmp -s good.pel "$vectors/min-sample-mono-8000-delta.wav" || fail "an input was changed"
 for args in encode "encode good.wav" "encode --coder" "encode --coder mp3 a b" "encode --nonsense a b" "encode a b c" \
     decode "decode good.pel" "decode a b c" "decode --info" layout "layout --nonsense"; do check 2 usage $args; done
 run encode --help >help && grep -q -- '--coder auto' help || fail "--help"

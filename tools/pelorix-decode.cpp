@@ -118,6 +118,10 @@ static int Decode(const char* inPath, const char* outPath)
         fclose(stream);
         return Fail(inPath, "too long for a WAV file");
     }
+    if (NamesOpenFile(outPath, stream)) {
+        fclose(stream);
+        return Fail(outPath, "is the input; choose another output");
+    }
     ToolOutput output;
     if (OpenToolOutput(output, outPath) != Ok) {
         fclose(stream);

@@ -160,6 +160,10 @@ int main(int argc, char** argv)
     if (strcmp(inPath, "-") == 0) SetBinaryMode(stdin);
     else in = fopen(inPath, "rb");
     if (in == nullptr) return Fail(inPath, "cannot open");
+    if (NamesOpenFile(outPath, in)) {
+        if (in != stdin) fclose(in);
+        return Fail(outPath, "is the input; choose another output");
+    }
     WavAudio audio;
     int read = ReadWav(in, audio);
     if (in != stdin) fclose(in);

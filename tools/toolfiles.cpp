@@ -10,6 +10,7 @@
 #include <windows.h>
 #define getpid _getpid
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -44,6 +45,26 @@ static int RenameOver(const char* from, const char* to)
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? Ok : Failed;
 #else
     return rename(from, to) == 0 ? Ok : Failed;
+#endif
+}
+
+bool NamesOpenFile(const char* path, FILE* open)
+{
+    if (strcmp(path, "-") == 0) return false;
+#ifdef _WIN32
+    BY_HANDLE_FILE_INFORMATION a, b;
+    HANDLE named = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (named == INVALID_HANDLE_VALUE) return false;
+    bool same = GetFileInformationByHandle(named, &a) &&
+                GetFileInformationByHandle((HANDLE)_get_osfhandle(_fileno(open)), &b) &&
+                a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+                a.nFileIndexLow == b.nFileIndexLow;
+    CloseHandle(named);
+    return same;
+#else
+    struct stat a, b;
+    return stat(path, &a) == 0 && fstat(fileno(open), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 #endif
 }
 

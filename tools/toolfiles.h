@@ -24,6 +24,10 @@ void SetBinaryMode(FILE* stream);
 // True when stream is an interactive terminal (for progress output).
 bool IsTerminal(FILE* stream);
 
+// True when path names the file that open reads, by whatever spelling or
+// link: writing there would destroy the input before it is read.
+bool NamesOpenFile(const char* path, FILE* open);
+
 // "-" means standard output. Returns 0 or 999 (cannot create the file).
 int OpenToolOutput(ToolOutput& output, const char* path);
 
