@@ -100,6 +100,7 @@ done <<EOF
 1|cannot open|layout none.h
 1|cannot open|layout --dump $layouts/PELORIX.h none.h
 1|is the input; choose another output|encode good.wav good.wav
+1|a PCM WAV file, not a stream file; pelorix-encode makes a stream of it|decode good.wav out
 1|is the input; choose another output|encode good.wav link.wav
 1|is the input; choose another output|decode good.pel ./good.pel
 EOF

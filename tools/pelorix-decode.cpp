@@ -26,6 +26,16 @@ static int Fail(const char* path, const char* reason)
 
 static char inputBuffer[ToolBufferSize];   // for the one stream open at a time
 
+// A plain PCM WAV file (format tag 1) is what a user may take for a stream.
+static bool IsPcmWav(FILE* file)
+{
+    unsigned char head[22];
+    bool pcm = fread(head, 1, sizeof head, file) == sizeof head && memcmp(head, "RIFF", 4) == 0 &&
+               memcmp(head + 8, "WAVEfmt ", 8) == 0 && head[20] == 1 && head[21] == 0;
+    rewind(file);
+    return pcm;
+}
+
 // Opens IN and reads its header; prints the reason and returns 1 on failure.
 static int OpenStream(const char* path, FILE*& stream, StreamHeader& header)
 {
@@ -35,7 +45,8 @@ static int OpenStream(const char* path, FILE*& stream, StreamHeader& header)
     char reason[100];
     const char* refusal = nullptr;
     if (ValidateStreamFile(path) != Ok) {
-        refusal = "not a stream file";
+        refusal = IsPcmWav(stream) ? "a PCM WAV file, not a stream file; pelorix-encode makes a stream of it"
+                                   : "not a stream file";
     } else if (ReadStreamHeader(stream, header) != Ok) {
         if (header.failure == BadChannelCount) {
             snprintf(reason, sizeof reason, "bad channel count %d", (int)header.channels);
