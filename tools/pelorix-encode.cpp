@@ -18,13 +18,12 @@ static const char* const UsageText =
     "options:\n"
     "  --coder auto|delta|slope|three-tap   coder for the whole stream (default auto:\n"
     "                                       the one that gives the smallest file)\n"
-    "  --fast       least-squares taps, no search: about 2x quicker, 0.05% larger\n"
-    "  --normal     the default: plus a descent over single-tap steps (some 250x\n"
-    "               real time for 44.1 kHz stereo on one core)\n"
-    "  --best       every slope, a descent over all 26 neighbouring taps:\n"
-    "               about 3x slower, 0.06% smaller\n"
-    "  --yardstick  dense cubes of taps around several starts: about 80x slower,\n"
-    "               0.13% smaller; the reference for the others\n"
+    "  --fast       least-squares taps, no search: quicker, files a little larger\n"
+    "  --normal     the default: plus a descent over single-tap steps\n"
+    "  --best       every slope, a descent over all 26 neighbouring taps: slower,\n"
+    "               files a little smaller\n"
+    "  --yardstick  dense cubes of taps around several starts: much slower, the\n"
+    "               smallest files; the reference for the others\n"
     "  --quiet      no progress and no summary (both are shown only on a terminal)\n";
 
 static int Usage()
