@@ -59,10 +59,15 @@ bool PumpUntil(const std::function<bool()>& done, int seconds)
 
 bool Hold(const std::function<bool()>& done)
 {
-    if (!PumpUntil(done)) return false;
-    for (DWORD start = GetTickCount(); !(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE); Sleep(1))
-        if (GetTickCount() - start > 10000) return false;
-    return true;
+    // Each message the playback thread sends is looked at while it waits in it, when nothing it
+    // decides can change, and carried out only if done() does not hold yet.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(1)) {
+        if (!(HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE)) continue;
+        if (done()) return true;
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return false;
 }
 
 static struct { const char* reply; std::string shown; std::atomic<bool> done; } answering;

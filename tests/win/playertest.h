@@ -27,7 +27,8 @@ int PlayedBuffers(const std::string& capture, const Clip& clip, int framesPerBuf
 std::vector<std::string> Captures();   // what each opening of the device played; read once it is closed
 // Carries out this thread's messages (a WM_QUIT is dropped) until done(); false if not so within the seconds.
 bool PumpUntil(const std::function<bool()>& done, int seconds = 10);
-// Then carries out none until another thread waits in a message sent here: it stands still meanwhile.
+// Until done() holds while another thread waits in a message sent here, carrying out those sent before; that
+// thread stands still meanwhile, in the message it sent.
 bool Hold(const std::function<bool()>& done);
 // Runs action while a second thread answers each dialog box: a message box with OK, the file dialog with
 // reply in its file-name field (null: Cancel). Returns what the last showed: "text|caption|owner's class",
