@@ -34,12 +34,12 @@ static HWND FindControl(const char* id)
     return control;
 }
 
-// Polls until a visible window of the player's class is there (or none is, when gone).
-static int Await(bool gone, int millis)
+// Polls until a visible window of the player's class is there.
+static int AwaitShown(int millis)
 {
     for (int waited = 0;; waited += PollMillis) {
         HWND window = FindWindowA("PELORIX", nullptr);
-        if (gone ? window == nullptr : window != nullptr && IsWindowVisible(window)) return 0;
+        if (window != nullptr && IsWindowVisible(window)) return 0;
         if (waited >= millis) return 1;
         Sleep(PollMillis);
     }
@@ -124,8 +124,7 @@ struct Operation {
 
 // ID is a control's identifier, or main for the main window; MS a time in milliseconds.
 static const Operation Operations[] = {
-    {"wait", "MS", 1, 1, [](int, char** a) { return Await(false, atoi(a[0])); }},   // the window shown
-    {"gone", "MS", 1, 1, [](int, char** a) { return Await(true, atoi(a[0])); }},
+    {"wait", "MS", 1, 1, [](int, char** a) { return AwaitShown(atoi(a[0])); }},   // the window shown
     {"text", "ID", 1, 1, [](int, char** a) { return PrintText(a[0]); }},
     {"state", "ID", 1, 1, [](int, char** a) { return Send(a[0], BM_GETSTATE, 0, 0, true); }},
     {"command", "ID [CODE]", 1, 2, [](int n, char** a) { return Command(n, a, false); }},
