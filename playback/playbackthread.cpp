@@ -23,6 +23,12 @@ static WAVEHDR bufferHeaders[2];                      // only lpData and dwBuffe
 static WAVEHDR* const buffers[2] = {&bufferHeaders[0], &bufferHeaders[1]};
 static unsigned char dataBlock[2 * DataAreaSize];
 
+// In stereo a frame of an odd number of values ends inside a left/right pair,
+// and the device plays only whole pairs. The value that would end a buffer on
+// half a pair waits here and begins the next one. Playback thread only.
+static unsigned char carriedValue[2];
+static bool carrying;
+
 static void SetButtonState(int slot, int state)
 {
     SendMessageA(ControlHandle(slot), BM_SETSTATE, state, 0);
@@ -170,10 +176,7 @@ int OpenSession(HWND mainWindow)
     SendMessageA(ControlHandle(StatusSlot), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(playbackState.currentPath));
     playbackState.exhaustedCount = 0;
     ResetPosition();
-    for (int k = 0; k < 2; k++) {
-        buffers[k]->lpData = reinterpret_cast<LPSTR>(dataBlock + k * DataAreaSize);
-        buffers[k]->dwBufferLength = static_cast<DWORD>(playbackState.bufferLength);
-    }
+    carrying = false;
     // The thread's own handle: the window thread may not have stored it yet.
     SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
     // Held paused while both buffers are queued, so playing starts with two full buffers.
@@ -187,20 +190,64 @@ int OpenSession(HWND mainWindow)
 
 int FillBuffer(WAVEHDR& header)
 {
+    int frameBefore = playbackState.frameCounter;
     ApplyPendingSeek();
+    if (playbackState.frameCounter != frameBefore) carrying = false;   // it belonged to the old position
     if (playbackState.frameCounter > playbackState.lastFrame) {
         playbackState.exhaustedCount++;   // not queued again: the other buffer plays out
         return Ok;
     }
     if (playbackState.frameCounter % FramesPerSecond == 0) ShowPosition();
-    playbackState.outputPosition = reinterpret_cast<unsigned char*>(header.lpData);
+    unsigned char* area = dataBlock + (&header == buffers[0] ? 0 : DataAreaSize);
+    unsigned char* start = area;
+    playbackState.outputPosition = area;
+    // A buffer starts on a pair of the whole stream: after the carried value,
+    // or, when a seek lands on a frame that begins with the second half of a
+    // pair, without that value. An odd pair count always leaves the data area
+    // 2 bytes of room, since it cannot fill a buffer's 200000 bytes exactly.
+    bool stereo = streamHeader.channels == 2;
+    if (stereo && (playbackState.frameCounter & streamHeader.samplesPerFrame & 1)) {
+        if (carrying) {
+            memcpy(area, carriedValue, 2);
+            playbackState.outputPosition = area + 2;
+        } else {
+            start = area + 2;
+        }
+    }
     for (int frame = 0; frame < playbackState.framesPerBuffer; frame++) {
         DecodeFrame(playbackState.streamFile, streamHeader, playbackState.outputPosition);
         CountFrame();
     }
+    size_t length = static_cast<size_t>(playbackState.outputPosition - start);
+    carrying = stereo && length % 4 != 0;
+    if (carrying) {
+        length -= 2;
+        memcpy(carriedValue, start + length, 2);
+    }
+    // The data moves within its area, so the header is prepared afresh for it.
+    waveOutUnprepareHeader(playbackState.deviceHandle, &header, sizeof(WAVEHDR));
+    header.lpData = reinterpret_cast<LPSTR>(start);
+    header.dwBufferLength = static_cast<DWORD>(length);
     waveOutPrepareHeader(playbackState.deviceHandle, &header, sizeof(WAVEHDR));
     waveOutWrite(playbackState.deviceHandle, &header, sizeof(WAVEHDR));
     return Ok;
+}
+
+// A seek while playing is heard at once: the queued audio is dropped and both
+// buffers are filled again from the target, which the fill works out from the
+// frames decoded so far, as it would have at the next buffer. waveOutReset
+// hands both buffers back, their flags raised, before it returns; on some
+// systems it also ends a pause, so a pause made meanwhile is made again.
+static void JumpToSeek()
+{
+    HWAVEOUT device = playbackState.deviceHandle;
+    waveOutReset(device);
+    playbackState.bufferDone[0] = 0;
+    playbackState.bufferDone[1] = 0;
+    playbackState.exhaustedCount = 0;
+    FillBuffer(*buffers[0]);
+    FillBuffer(*buffers[1]);
+    if (playbackState.pauseCount > 0) waveOutPause(device);
 }
 
 void CALLBACK WaveOutCallback(HWAVEOUT, UINT message, DWORD_PTR, DWORD_PTR param1, DWORD_PTR)
@@ -250,7 +297,12 @@ static EntryEnd PlayEntry()
         for (int i = 0; i < 2; i++) {
             if (playbackState.stopRequest) return Stopped;
             if (playbackState.restartRequest) return Restarted;
-            if (playbackState.bufferDone[i].exchange(0)) {
+            if (playbackState.pendingSeek != 0 && playbackState.pauseCount == 0) {
+                JumpToSeek();
+                if (playbackState.exhaustedCount > 1) return TrackEnded;
+            }
+            // A buffer still queued is never filled, whatever its flag says.
+            if (playbackState.bufferDone[i].exchange(0) && (buffers[i]->dwFlags & WHDR_DONE)) {
                 FillBuffer(*buffers[i]);
                 if (playbackState.exhaustedCount > 1) return TrackEnded;
             }
