@@ -115,6 +115,62 @@ static int PrintMetrics()
     return 0;
 }
 
+// The file-name field of the visible file dialog: an Edit in the ComboBox in
+// ComboBoxEx32 1148 of a "#32770" box; NULL while there is none.
+static HWND FileNameField(HWND* box)
+{
+    *box = FindWindowA("#32770", nullptr);
+    if (*box == nullptr || !IsWindowVisible(*box)) return nullptr;
+    HWND combo = FindWindowExA(GetDlgItem(*box, 1148), nullptr, "ComboBox", nullptr);
+    return FindWindowExA(combo, nullptr, "Edit", nullptr);
+}
+
+// Answers the file dialog that an add command opened, once the dialog has put
+// its own start text in the field and left it (5 polls alike), then polls the
+// Playlist (35) until it holds rows rows. Prints the milliseconds from the
+// answer to the poll that saw them: the window thread answers no poll while
+// it adds, so this is the add's time.
+static int AnswerFileDialog(const char* answer, int rows)
+{
+    HWND box = nullptr, field = nullptr;
+    char text[4096] = "", last[4096] = "";
+    for (int waited = 0, same = 0; same < 5; waited += PollMillis, Sleep(PollMillis)) {
+        if (waited >= 10000) {
+            fputs("pelorix-driver: no file dialog\n", stderr);
+            return 1;
+        }
+        field = FileNameField(&box);
+        if (field == nullptr) continue;
+        GetWindowTextA(field, text, sizeof text);
+        same = strcmp(text, last) == 0 ? same + 1 : 0;
+        strcpy(last, text);
+    }
+    HWND playlist = FindControl("35");
+    if (playlist == nullptr) return 1;
+    SendMessageA(field, WM_SETTEXT, 0, (LPARAM)answer);
+    LARGE_INTEGER frequency, start, now;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    for (;; Sleep(1)) {
+        DWORD_PTR count = 0;
+        // No SMTO_ABORTIFHUNG: a window busy adding for minutes is what is measured.
+        if (SendMessageTimeoutA(playlist, LB_GETCOUNT, 0, 0, SMTO_NORMAL, 600000, &count) == 0) {
+            fputs("pelorix-driver: the Playlist did not answer\n", stderr);
+            return 1;
+        }
+        if ((long)count >= rows) break;
+        QueryPerformanceCounter(&now);
+        if (now.QuadPart - start.QuadPart > 600 * frequency.QuadPart) {
+            fprintf(stderr, "pelorix-driver: the Playlist holds %ld rows, not %d\n", (long)count, rows);
+            return 1;
+        }
+    }
+    QueryPerformanceCounter(&now);
+    printf("%lld\n", (long long)((now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart));
+    return 0;
+}
+
 struct Operation {
     const char* name;
     const char* operands;
@@ -138,6 +194,8 @@ static const Operation Operations[] = {
                                              SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 1;
      }},
     {"metrics", "", 0, 0, [](int, char**) { return PrintMetrics(); }},
+    // the file dialog answered, then the milliseconds until the Playlist holds ROWS rows (end marker included)
+    {"dialog", "ANSWER ROWS", 2, 2, [](int, char** a) { return AnswerFileDialog(a[0], atoi(a[1])); }},
 };
 
 int main(int argc, char** argv)

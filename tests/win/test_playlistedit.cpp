@@ -4,10 +4,22 @@
 
 using PlaylistEdit = Player;
 
+// Counts what reaches the Playlist's list box: cursor moves, and rows put in while it redraws.
+static WNDPROC listProc;
+static int cursorMoves, shownInserts;
+static bool unseen;   // WM_SETREDRAW FALSE in force
+static LRESULT CALLBACK CountingProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    unseen = message == WM_SETREDRAW ? !wParam : unseen;
+    cursorMoves += message == LB_SETCURSEL, shownInserts += message == LB_INSERTSTRING && !unseen;
+    return CallWindowProcA(listProc, list, message, wParam, lParam);
+}
+
 // Adding a folder (with a separator), a file, a pattern or nothing: stream files only, in the scan
 // list's order, never from a subfolder, after or before Q of P, Q, R (each playing in turn), the selected
 // and playing entries kept; Remove by where the selection stands against the playing entry; Clear, and
 // a confirmed dialog with the clear option, stop playback even when nothing is admitted; a cancel changes nothing.
+// Each moves the cursor once at most and redraws no row it puts in (Clear's end marker aside).
 TEST_F(PlaylistEdit, AddRemoveAndClear)
 {
     for (auto name : {"media", "media\\sub", "media\\.hid", "empty"}) CreateDirectoryA((folder + name).c_str(), nullptr);
@@ -61,7 +73,12 @@ TEST_F(PlaylistEdit, AddRemoveAndClear)
         if (row.selected >= 0) Click(row.selected);
         if (row.clear) SendMessageA(ControlHandle(ClearFirstSlot), BM_CLICK, 0, 0);   // checks it
         std::string answer = row.answer ? folder + row.answer : "*.*", shown = row.tail;
+        listProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(ControlHandle(PlaylistSlot), GWLP_WNDPROC,
+                                                               reinterpret_cast<LONG_PTR>(CountingProc)));
+        cursorMoves = shownInserts = 0, unseen = false;
         Answering([&] { Command(row.command); }, row.answer ? answer.c_str() : nullptr);
+        EXPECT_LE(cursorMoves, 1);
+        EXPECT_LE(shownInserts, 1);
         std::string now = tail();
         EXPECT_EQ(now.substr(now.rfind('|')), shown.substr(shown.rfind('|')));   // the indices were set at once
         EXPECT_EQ(Rows(), row.rows);
