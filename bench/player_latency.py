@@ -7,9 +7,8 @@ figures; asserts nothing.
 
   Stop, Pause: from the command to the capture's last growth.
   Resume: from the command to its first growth again.
-  Seek: from the command to the first jumped frame in the capture, and how
-  much audio was already queued between the capture's end at the command and
-  the jump (the design plays the rest of the queued buffers first).
+  Seek: from the command to the jump in the capture, and how much audio was
+  still played between the capture's end at the command and the jump.
 """
 import argparse
 import os
@@ -35,23 +34,42 @@ class Clip:
         self.frame_bytes = self.rate * self.channels // 50 * 2
 
 
-def frame_runs(clip, capture):
-    """(from, to, clip_from) runs of the capture's whole frames: clip_from None
-    for silence, -1 for a frame found nowhere in the clip."""
-    size = clip.frame_bytes
-    where = {}
-    for j in range(len(clip.pcm) // size - 1, -1, -1):   # the first of equal frames wins
-        where[clip.pcm[j * size:(j + 1) * size]] = j
-    result = []
-    for i in range(len(capture) // size):
-        chunk = capture[i * size:(i + 1) * size]
-        j = None if chunk.count(0) == size else where.get(chunk, -1)
-        last = result[-1] if result else None
-        if last and ((j is None and last[2] is None) or
-                     (j is not None and j >= 0 and last[2] is not None and last[2] >= 0 and j == last[2] + i - last[0])):
-            last[1] = i + 1
-        else:
-            result.append([i, i + 1, j])
+def common_length(a, i, b, j):
+    """How many bytes a[i:] and b[j:] have in common from their starts."""
+    n, step = 0, 1 << 16
+    while step:
+        while a[i + n:i + n + step] == b[j + n:j + n + step] and i + n + step <= len(a) and j + n + step <= len(b):
+            n += step
+        step >>= 1
+    return n
+
+
+def audio_runs(clip, capture):
+    """(from, to, clip_from) byte runs of the capture, whole sample frames: clip_from None for silence,
+    -1 for audio found nowhere in the clip. A reset cuts the audio at any sample frame, so runs are
+    found by content, not on the player's frame grid."""
+    pair = clip.channels * 2
+    zero = bytes(pair)
+    result, i = [], 0
+    while i + pair <= len(capture):
+        if capture[i:i + pair] == zero:
+            j = i
+            while j + pair <= len(capture) and capture[j:j + pair] == zero:
+                j += pair
+            result.append([i, j, None])
+            i = j
+            continue
+        at = clip.pcm.find(capture[i:i + 32])   # noise: 32 bytes are found once
+        n = common_length(capture, i, clip.pcm, at) // pair * pair if at >= 0 else 0
+        if n == 0:
+            if result and result[-1][2] == -1:
+                result[-1][1] = i + pair
+            else:
+                result.append([i, i + pair, -1])
+            i += pair
+            continue
+        result.append([i, i + n, at])
+        i += n
     return result
 
 
@@ -199,17 +217,28 @@ def main():
     stop(watcher)
     with open(watcher.path, "rb") as f:
         capture = f.read()
-    runs = frame_runs(clip, capture)
-    cuts = [start for start, _, at in runs[1:] if at is not None]
+    runs = audio_runs(clip, capture)
+    # A jump: audio that does not go on from the audio before it, or the silence just before such audio.
+    cuts, previous_end = [], None
+    for k, (start, end, at) in enumerate(runs):
+        if at is None or at < 0:
+            continue
+        if previous_end is not None and at != previous_end:
+            gap = runs[k - 1]
+            cuts.append(gap[0] if gap[2] is None else start)
+        previous_end = at + end - start
     jumped, queued = [], []
     for sent, size in seeks:
-        cut = next((c for c in cuts if c * clip.frame_bytes > size), None)
+        cut = next((c for c in cuts if c > size), None)
         if cut is None:
             continue
-        reached = watcher.reached(cut * clip.frame_bytes + 1)
+        reached = watcher.reached(cut + 1)
         jumped.append(None if reached is None else (reached - sent) * 1000)
-        queued.append((cut * clip.frame_bytes - size) / rate * 1000)
-    print(f"capture of the seeks (frames from, to, clip frame): {[tuple(r) for r in runs]}")
+        queued.append((cut - size) / rate * 1000)
+    fb = clip.frame_bytes
+    print("capture of the seeks (frames from, to, clip frame):",
+          [(round(a / fb, 1), round(b / fb, 1), None if c is None else -1 if c < 0 else round(c / fb, 1))
+           for a, b, c in runs])
 
     steps = [(b[0] - a[0]) * 1000 for a, b in zip(watcher.changes, watcher.changes[1:])]
     print(f"buffers of {FramesPerBuffer} frames = {buffer_ms} ms; the playback thread polls every 40 ms; "
