@@ -2,12 +2,13 @@
 // residuals, then zero padding. Predictor state starts at zero in every frame,
 // so decoding can start at any FrameHeader.
 //
-// A coded frame that records its length is read whole and decoded from
-// memory; it must then have used exactly its recorded bytes, as every
-// well-formed frame does, which leaves the stream where reading byte by byte
-// would. Any other frame (the escape, a damaged length, a file that ends
-// early) is read byte by byte as its bits are needed, from its body's start.
+// A frame that records its length is read whole and, when coded, decoded from
+// memory; it is intact when its coding used exactly those bytes (verbatim: 2
+// a value), as every frame a valid encoder writes does. The escape frame, which
+// records no length, is read byte by byte as its bits are needed.
 #include "framedecoder.h"
+
+#include <cstring>
 
 #include "bitreader.h"
 #include "predictors.h"
@@ -201,44 +202,66 @@ static void DecodeThreeTapFrame(FILE* stream, int channels, int k, int written, 
     DecodeStreamValues(ThreeTapFromBytes(b0, b1, b2, b3 & 0xFF), channels, bits, k, written, count, out);
 }
 
-// Room for the longest body the fast path takes: 4 coefficient bytes, every
+// Room for the longest body the memory path takes: 4 coefficient bytes, every
 // value's word at its longest, and the 16 bytes a refill may load past the
-// last bit used (8 in the window, 8 more loaded).
+// last bit used. A recorded length holds 8 words a byte at most, so a frame of
+// more values than MostRecordedValues is damaged whatever its bytes.
 const int LongestWordBits = 21;
-const int FrameBodySize = 65536;
-static unsigned char frameBody[FrameBodySize + 20];   // playback thread only
+const int MostRecordedValues = (MaxFrameLength - 2) * 8;
+const int FrameBodySize = (ThreeTapCoefficientBytes * 8 + MostRecordedValues * LongestWordBits + 7) / 8 + 16;
+static unsigned char frameBody[FrameBodySize];   // playback thread only
 
-// A coded frame of samplesPerFrame values whose FrameHeader records its
-// length: read the body whole, decode from memory, and keep the result when
-// the coding used exactly that many bytes. Otherwise the stream goes back to
-// the body's start, nothing is kept, and false says to read it byte by byte.
-static bool DecodeRecordedFrame(FILE* stream, const StreamHeader& header, int k, int frameLength,
-                                unsigned char*& out)
+static void WriteSilence(unsigned char*& out, int count)
 {
-    int bodyLength = frameLength - 2;
+    memset(out, 0, (size_t)count * 2);
+    out += (size_t)count * 2;
+}
+
+// Decodes a coded body of bodyLength bytes in frameBody into samplesPerFrame
+// values; true when the coding used exactly those bytes.
+static bool DecodeFrameBody(const StreamHeader& header, int k, int bodyLength, unsigned char*& out)
+{
     int values = header.samplesPerFrame;
-    if (bodyLength < 1 || (int64_t)values * LongestWordBits / 8 + 8 > FrameBodySize) return false;
-    size_t got = fread(frameBody, 1, (size_t)bodyLength, stream);
-    if (got == (size_t)bodyLength) {
-        unsigned char* start = out;
-        ResidualCode code = MakeResidualCode(k);
-        MemoryBits bits = {frameBody, frameBody, 0, 0};
-        Refill(bits);
-        if (header.coderType == ThreeTapCoder) {
-            SkipBits(bits, 30);
-            ThreeTapPredictor predictor = ThreeTapFromBytes(frameBody[0], frameBody[1], frameBody[2], frameBody[3]);
-            DecodeValues(predictor, header.channels, bits, code, values, out);
-        } else if (header.coderType == SlopeCoder) {
-            SkipBits(bits, 4);
-            DecodeValues(SlopePredictor{frameBody[0] >> 4}, header.channels, bits, code, values, out);
-        } else {
-            DecodeValues(DeltaPredictor{}, header.channels, bits, code, values, out);
-        }
-        if ((BitsUsed(bits) + 7) / 8 == (uint32_t)bodyLength) return true;
-        out = start;
+    ResidualCode code = MakeResidualCode(k);
+    MemoryBits bits = {frameBody, frameBody, 0, 0};
+    Refill(bits);
+    if (header.coderType == ThreeTapCoder) {
+        SkipBits(bits, 30);
+        ThreeTapPredictor predictor = ThreeTapFromBytes(frameBody[0], frameBody[1], frameBody[2], frameBody[3]);
+        DecodeValues(predictor, header.channels, bits, code, values, out);
+    } else if (header.coderType == SlopeCoder) {
+        SkipBits(bits, 4);
+        DecodeValues(SlopePredictor{frameBody[0] >> 4}, header.channels, bits, code, values, out);
+    } else {
+        DecodeValues(DeltaPredictor{}, header.channels, bits, code, values, out);
     }
-    fseek(stream, -(long)got, SEEK_CUR);   // also clears end of file
-    return false;
+    return (BitsUsed(bits) + 7) / 8 == (uint32_t)bodyLength;
+}
+
+// A frame whose FrameHeader records its length. Its bytes are read whole, so
+// the stream stands at the frame's start plus that length (at least 2) or, when
+// the file ends inside the frame, at the end of the file; either way it is
+// silence unless intact.
+static int DecodeRecordedFrame(FILE* stream, const StreamHeader& header, int k, int frameLength,
+                               unsigned char*& out)
+{
+    int values = header.samplesPerFrame;
+    size_t bodyLength = frameLength > 2 ? (size_t)frameLength - 2 : 0;
+    bool verbatim = k == VerbatimK && frameLength == 2 + 2 * values;   // straight into the output
+    unsigned char* start = out;
+    size_t got = fread(verbatim ? out : frameBody, 1, bodyLength, stream);
+    if (got < bodyLength) {   // the file ends inside the frame: silence, as past its end
+        WriteSilence(out, values);
+        return Ok;
+    }
+    if (verbatim) {
+        out += bodyLength;
+        return Ok;
+    }
+    if (k != VerbatimK && values <= MostRecordedValues && DecodeFrameBody(header, k, (int)bodyLength, out)) return Ok;
+    out = start;
+    WriteSilence(out, values);
+    return Failed;
 }
 
 // Verbatim values, copied as they stand; end of file gives 0xFF bytes.
@@ -254,32 +277,29 @@ static void CopyVerbatimValues(FILE* stream, int written, int count, unsigned ch
     }
 }
 
-void DecodeFrame(FILE* streamFile, const StreamHeader& header, unsigned char*& outputPosition)
+int DecodeFrame(FILE* streamFile, const StreamHeader& header, unsigned char*& outputPosition)
 {
     int samplesPerFrame = header.samplesPerFrame;
-    int count = 0;                       // values the frame holds
     int b0 = ReadStreamByte(streamFile);
-    if (b0 != EOF) {
-        int h = b0 | ReadByteOrFF(streamFile) << 8;
-        count = samplesPerFrame;
-        if ((h & 0xFFF) == EscapeLength) {   // the frame carries its own count
-            count = ReadByteOrFF(streamFile);
-            count |= ReadByteOrFF(streamFile) << 8;
-        }
-        int k = h >> 12;
-        int written = count < samplesPerFrame ? count : samplesPerFrame;
-        bool escape = (h & 0xFFF) == EscapeLength;
-        if (k == VerbatimK) {
-            CopyVerbatimValues(streamFile, written, count, outputPosition);
-        } else if (escape || !DecodeRecordedFrame(streamFile, header, k, h & 0xFFF, outputPosition)) {
-            if (header.coderType == ThreeTapCoder) {
-                DecodeThreeTapFrame(streamFile, header.channels, k, written, count, outputPosition);
-            } else if (header.coderType == SlopeCoder) {
-                DecodeSlopeFrame(streamFile, header.channels, k, written, count, outputPosition);
-            } else {
-                DecodeDeltaFrame(streamFile, header.channels, k, written, count, outputPosition);
-            }
-        }
+    if (b0 == EOF) {
+        WriteSilence(outputPosition, samplesPerFrame);
+        return Ok;
     }
-    for (int i = count; i < samplesPerFrame; i++) WriteValue(outputPosition, 0);
+    int h = b0 | ReadByteOrFF(streamFile) << 8;
+    int k = h >> 12;
+    if ((h & 0xFFF) != EscapeLength) return DecodeRecordedFrame(streamFile, header, k, h & 0xFFF, outputPosition);
+    int count = ReadByteOrFF(streamFile);   // the frame carries its own count
+    count |= ReadByteOrFF(streamFile) << 8;
+    int written = count < samplesPerFrame ? count : samplesPerFrame;
+    if (k == VerbatimK) {
+        CopyVerbatimValues(streamFile, written, count, outputPosition);
+    } else if (header.coderType == ThreeTapCoder) {
+        DecodeThreeTapFrame(streamFile, header.channels, k, written, count, outputPosition);
+    } else if (header.coderType == SlopeCoder) {
+        DecodeSlopeFrame(streamFile, header.channels, k, written, count, outputPosition);
+    } else {
+        DecodeDeltaFrame(streamFile, header.channels, k, written, count, outputPosition);
+    }
+    WriteSilence(outputPosition, samplesPerFrame - written);
+    return Ok;
 }

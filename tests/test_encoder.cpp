@@ -95,8 +95,8 @@ TEST(PlanFrame, SizesOfSilenceNoiseAndEmptyFrames)
     }
 }
 
-// Encodes, then decodes frame by frame as the player does: each recorded frameLength is the bytes
-// consumed (as a seek walk relies on), read whole without the BitReader; the last frame is escaped.
+// Encodes, then decodes frame by frame as the player does: each frame intact, its recorded frameLength
+// the bytes consumed (as a seek walk relies on), read whole without the BitReader; the last escaped.
 TEST(EncodeStream, RoundTripsEdgesLevelsAndEveryCoderRateAndSignal)
 {
     // no samples: one empty frame; one sample; two frames, the last full; odd samplesPerFrame, 1 value in the
@@ -134,7 +134,7 @@ TEST(EncodeStream, RoundTripsEdgesLevelsAndEveryCoderRateAndSignal)
             int frameLength = ReadLittleEndian(file, 2) & 0xFFF;
             fseek(file, at, SEEK_SET);
             bitReader = BitReader{0x1234, 0x1234};
-            DecodeFrame(file, header, outputPosition);
+            ASSERT_EQ(DecodeFrame(file, header, outputPosition), Ok) << "frame " << f;
             ASSERT_EQ(frameLength, f < frames - 1 ? ftell(file) - at : EscapeLength) << "frame " << f;
             ASSERT_TRUE(f == frames - 1 || bitReader.currentByte == 0x1234) << "frame " << f << " read byte by byte";
         }

@@ -106,7 +106,7 @@ static Bytes CountingFrame(int frameLength, size_t cut = 0)
 }
 
 // One frame of an 8000 Hz stream (160 values a channel): the values written, padding included, and the bytes
-// read. A frame uses exactly the bytes its coding needs, whatever length its FrameHeader records.
+// read. Each is Ok: intact, the escape frame (whatever its count and bytes) or cut by the end of the file.
 TEST(DecodeFrame, WorkedExamplesEdgesAndEndOfFile)
 {
     const Values counting = Ramp(1, 1, 160);
@@ -125,16 +125,15 @@ TEST(DecodeFrame, WorkedExamplesEdgesAndEndOfFile)
         {1, 22, {0xFF, 0x8F, 0x03, 0x00, 0, 0, 0, 0x01, 0x80, 0x40, 0x10, 0x00}, {256, -128, 192}, 12},
         {2, 22, {0xFF, 0x7F, 0x03, 0x00, 0x20, 0x08, 0x04, 0x02, 0x0F, 0xFD, 0xB2, 0x00}, {7, -3, 100}, 12},
         {1, 0, {0xFF, 0xEF, 0x03, 0x00, 0x7A, 0x98, 0x3D, 0x4C, 0x11, 0x59, 0xE0}, {30000, -5536, 30000}, 11},   // k 14
-        // end of file reads 0xFF bytes, 1 bits: at and inside the frame header (verbatim), inside the count (0xFF05),
-        // inside residuals at k 0 and 2, before the slope byte, inside the coefficients, inside a verbatim value
-        {1, 0, {}, {}, 0}, {1, 0, {0x12}, Values(160, -1), 1}, {1, 0, {0xFF, 0x2F, 0x05}, Ramp(-1, -1, 160), 3},
+        // end of file: at and inside the frame header (a verbatim length past the end: silence); in escape frames
+        // 0xFF bytes, 1 bits: inside the count (0xFF05), inside residuals at k 0 and 2, before the slope byte,
+        // inside the coefficients, inside a verbatim value
+        {1, 0, {}, {}, 0}, {1, 0, {0x12}, {}, 1}, {1, 0, {0xFF, 0x2F, 0x05}, Ramp(-1, -1, 160), 3},
         {1, 0, {0xFF, 0x0F, 0x04, 0x00}, {0, 0, 0, 0}, 4}, {1, 0, {0xFF, 0x2F, 0x03, 0x00}, {-1, -2, -3}, 4},
         {1, 21, {0xFF, 0x2F, 0x02, 0x00}, {-1, -17}, 4}, {1, 22, {0xFF, 0x3F, 0x01, 0x00, 0x20, 0x08}, {-1}, 6},
         {1, 0, {0xFF, 0xFF, 0x02, 0x00, 0x01, 0x00, 0x34}, {1, -204}, 7},
-        // the length as coded, too long, too short, that of an empty body; cut inside the body: 224 bits left, 74
-        // words, then "01" that the end of file completes with a 1 bit, then words of 1 bits alone: 0 at k 0
-        {1, 0, CountingFrame(62), counting, 62}, {1, 0, CountingFrame(70), counting, 62}, {1, 0, CountingFrame(10), counting, 62},
-        {1, 0, CountingFrame(2), counting, 62}, {1, 0, CountingFrame(62, 30), Ramp(1, 1, 75), 30},
+        // the length as coded; cut inside the body or inside a verbatim frame's values: silence, at the end
+        {1, 0, CountingFrame(62), counting, 62}, {1, 0, CountingFrame(62, 30), {}, 30}, {1, 0, LE(0xF142, 2) + Bytes(319, 7), {}, 321},
         // a damaged count above samplesPerFrame (162 verbatim values, 163 zeros at k 0): the surplus is read, so
         // the next frame is found, but never written
         {1, 0, Bytes{0xFF, 0xFF, 162, 0x00} + Bytes(324, 1) + Bytes{0x99}, Values(160, 257), 328},
@@ -147,11 +146,42 @@ TEST(DecodeFrame, WorkedExamplesEdgesAndEndOfFile)
         ASSERT_EQ(ReadStreamHeader(file, header), Ok);
         Values out((size_t)header.samplesPerFrame + 1, 0x5A5A), want = row.values;
         unsigned char* outputPosition = (unsigned char*)out.data();   // a little-endian host
-        DecodeFrame(file, header, outputPosition);
+        EXPECT_EQ(DecodeFrame(file, header, outputPosition), Ok);
         EXPECT_EQ(ftell(file) - FirstFrameOffset, row.consumed);
         fclose(file);
         EXPECT_TRUE(outputPosition == (unsigned char*)&out.back() && out.back() == 0x5A5A) << "not one frame";
         want.resize(out.size() - 1, 0);
         EXPECT_EQ(Values(out.begin(), out.end() - 1), want);
+    }
+}
+
+// Frames in turn from a 200 Hz mono stream (4 values a frame): O Ok, F Failed. A damaged frame (its coding
+// used other bytes than its FrameHeader records; verbatim: other than 2 a value) is silence and the next
+// frame is found by the recorded length, at least 2 bytes on. A = 1, 2, 3, 4 coded at k 0; V = 9, 8, 7, 6.
+TEST(DecodeFrame, DamagedFramesAreSilenceAndTheNextIsFound)
+{
+    const Bytes a = {0x04, 0x00, 0x6D, 0xB0}, v = {0x0A, 0xF0, 9, 0, 8, 0, 7, 0, 6, 0};
+    struct Row { const char* name; Bytes bytes; const char* results; Values values; long consumed; } rows[] = {
+        {"too long, too short", a + Bytes{0x06, 0x00, 0x6D, 0xB0, 0x99, 0x99} + Bytes{0x03, 0x00, 0x6D} + v, "OFFO",
+         {1, 2, 3, 4, 0, 0, 0, 0, 0, 0, 0, 0, 9, 8, 7, 6}, 23},
+        {"lengths 0 and 1", Bytes{0x00, 0x00} + Bytes{0x01, 0x30} + a, "FFO", {0, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4}, 8},
+        {"no frame intact", LE(0xF00B, 2) + Bytes(9, 0x7F) + LE(0xF009, 2) + Bytes(7, 0x80) + Bytes{0x02, 0x00}, "FFF", {}, 22},
+        {"cut, then past the end", a + Bytes{0x04, 0x00, 0x6D}, "OOO", {1, 2, 3, 4}, 7},
+        {"escape after damage", Bytes{0x05, 0x00, 0x6D, 0xB0, 0x99} + Bytes{0xFF, 0x0F, 0x04, 0x00, 0x6D, 0xB0, 0x00}, "FO",
+         {0, 0, 0, 0, 1, 2, 3, 4}, 11},
+    };
+    for (const Row& row : rows) {
+        FILE* file = FileOf(StreamHeaderBytes(1, 200, 0, 100) + row.bytes);
+        StreamHeader header;
+        ASSERT_EQ(ReadStreamHeader(file, header), Ok);
+        std::string results;
+        Values out(4 * strlen(row.results)), want = row.values;
+        unsigned char* outputPosition = (unsigned char*)out.data();
+        for (size_t f = 0; f < strlen(row.results); f++) results += DecodeFrame(file, header, outputPosition) == Ok ? 'O' : 'F';
+        want.resize(out.size(), 0);
+        EXPECT_EQ(results, row.results) << row.name;
+        EXPECT_EQ(out, want) << row.name;
+        EXPECT_EQ(ftell(file) - FirstFrameOffset, row.consumed) << row.name;
+        fclose(file);
     }
 }

@@ -42,6 +42,14 @@ done
 run decode --info "$vectors/noise-stereo-22050-threetap.wav" >info || fail "--info status"
 for want in 'channels: *2' 'sample rate: *22050 Hz' 'three-tap (coderType 22)' 'total samples: *5000' 'frames: *12 ' \
     'duration: *0:00:00.226' 'skip length: *0' 'file size: *20094' 'bits/sample: *16.075'; do grep -q "$want" info || fail "--info: $want"; done
+! grep -q 'ends early' info || fail "--info: ends early"
+head -c 500 "$vectors/truncated-mono-8000-delta.wav" >cut.pel   # inside frame 1
+while read -r file frame; do
+  run decode --info "$file" >cut && grep -q "ends early: *the file ends in $frame (" cut || fail "--info $file: $(tail -1 cut)"
+done <<EOF
+$vectors/truncated-mono-8000-delta.wav frame 2 at 0:00.04
+cut.pel frame 1 at 0:00.02
+EOF
 
 # Decoded to standard output, the WAV file made. 441 values a frame (11025 Hz stereo): the values
 # end one frame before lastFrame counts, which the decoder must not call a short file.
@@ -76,7 +84,9 @@ run encode "$plain.wav" "$PWD/$plain.pel" && cmp -s pipe.pel "$plain.pel" || fai
 # STATUS|TEXT|TOOL ARGS[|FILE|PATCHES: bad is FILE with fields patched, OFFSET=BYTES]. A refusal
 # says what to convert the input to; an existing folder as OUT is a rename that fails; an OUT
 # that names the input, by a link or another spelling, is refused before anything is written.
+# damaged.pel: frame 1's k changed from 12 to 2, its length kept, so that only it is damaged.
 cp extremes-8000-2-800.wav good.wav && cp "$vectors/min-sample-mono-8000-delta.wav" good.pel && mkdir folder && ln good.wav link.wav
+cp "$vectors/sine-stereo-11025-delta.wav" damaged.pel && patch damaged.pel 894 '\043'
 while IFS='|' read -r status text args file patches; do
   [ -z "$file" ] || { cp "$file" bad && for field in $patches; do patch bad ${field%%=*} "${field#*=}"; done; }
   check $status "$text" $args
@@ -103,10 +113,16 @@ done <<EOF
 1|a PCM WAV file, not a stream file; pelorix-encode makes a stream of it|decode good.wav out
 1|is the input; choose another output|encode good.wav link.wav
 1|is the input; choose another output|decode good.pel ./good.pel
+1|frame 1 at 0:00.02 is damaged (frames count from 0)|decode damaged.pel out
 EOF
+# -F: the damaged frame's 441 values are silence, the frames after it as coded.
+run decode -F damaged.pel silenced.wav && [ "$(wc -l <err)" = 1 ] &&
+  grep -q 'warning: 1 damaged frame(s) decoded as silence, the first frame 1 at 0:00.02' err || fail "-F: $(cat err)"
+cp "$vectors/sine-stereo-11025-delta.pcm" silenced.pcm && dd if=/dev/zero of=silenced.pcm bs=882 seek=1 count=1 conv=notrunc 2>/dev/null
+cmp -s <(tail -c +45 silenced.wav) silenced.pcm || fail "-F: PCM differs"
 cmp -s good.wav extremes-8000-2-800.wav && cmp -s good.pel "$vectors/min-sample-mono-8000-delta.wav" || fail "an input was changed"
 for args in encode "encode good.wav" "encode --coder" "encode --coder mp3 a b" "encode --nonsense a b" "encode a b c" \
-    decode "decode good.pel" "decode a b c" "decode --info" layout "layout --nonsense"; do check 2 usage $args; done
+    decode "decode good.pel" "decode a b c" "decode -F good.pel" "decode --info" layout "layout --nonsense"; do check 2 usage $args; done
 run encode --help >help && grep -q -- '--coder auto' help && ! grep -E '[0-9](x|%)' help || fail "--help"   # no speed or size it does not measure
 
 # pelorix-layout: the shipped files load without a warning; a line added to the English one gives

@@ -1,5 +1,5 @@
 // pelorix-decode: a stream file to a 16-bit PCM WAV file, frame by frame with
-// the player's own decoder; --info prints the header.
+// the player's own decoder, refusing a damaged one; --info prints the header.
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -10,7 +10,9 @@
 #include "toolfiles.h"
 
 static const char* const UsageText =
-    "usage: pelorix-decode IN OUT       decode stream file IN to a 16-bit PCM WAV file OUT (- for standard output)\n"
+    "usage: pelorix-decode [-F] IN OUT  decode stream file IN to a 16-bit PCM WAV file OUT (- for standard output);\n"
+    "                                   a damaged frame refuses IN, unless -F (--decode-through-errors)\n"
+    "                                   decodes it as silence, as the player plays it\n"
     "       pelorix-decode --info IN    describe stream file IN\n";
 
 // Highest sampleRate x channels decoded; far above anything the player plays,
@@ -70,13 +72,45 @@ static int64_t ValueCount(const StreamHeader& header)
     return header.totalSamples > 0 ? (int64_t)header.totalSamples * header.channels : 0;
 }
 
+// A frame by its number and the time it starts at: "frame 123 at 0:02.46".
+static void NameFrame(char* text, size_t size, int64_t f)
+{
+    snprintf(text, size, "frame %" PRId64 " at %d:%02d.%02d", f, (int)(f / FramesPerSecond / 60),
+             (int)(f / FramesPerSecond % 60), (int)(f % FramesPerSecond * 100 / FramesPerSecond));
+}
+
+// The frame the file ends in or before, of those Decode reads; -1 when it holds
+// them all. Frames are stepped over as DecodeFrame steps: by the length they
+// record, at least 2 bytes; the escape frame, which records none, is decoded.
+static int64_t FrameFileEndsIn(FILE* stream, const StreamHeader& header, long fileSize)
+{
+    std::vector<unsigned char> frame((size_t)header.samplesPerFrame * 2);
+    int64_t remaining = ValueCount(header);
+    for (int64_t f = 0; f <= header.lastFrame && remaining > 0; f++, remaining -= header.samplesPerFrame) {
+        long start = ftell(stream);
+        int length = ReadLittleEndian(stream, 2) & 0xFFF;
+        if (length == EscapeLength) {
+            fseek(stream, start, SEEK_SET);
+            unsigned char* outputPosition = frame.data();
+            DecodeFrame(stream, header, outputPosition);
+        } else {
+            fseek(stream, start + (length > 2 ? length : 2), SEEK_SET);
+        }
+        if (feof(stream) || ftell(stream) > fileSize) return f;
+    }
+    return -1;
+}
+
 static int PrintInfo(const char* path)
 {
     FILE* stream;
     StreamHeader header;
     if (OpenStream(path, stream, header) != 0) return 1;
+    long firstFrame = ftell(stream);
     fseek(stream, 0, SEEK_END);
     long fileSize = ftell(stream);
+    fseek(stream, firstFrame, SEEK_SET);
+    int64_t endsIn = FrameFileEndsIn(stream, header, fileSize);
     fclose(stream);
     int64_t total = header.totalSamples > 0 ? header.totalSamples : 0;
     int64_t millis = total * 1000 / header.sampleRate;
@@ -94,6 +128,11 @@ static int PrintInfo(const char* path)
     printf("file size:     %ld bytes\n", fileSize);
     if (values > 0) printf("bits/sample:   %.3f\n", (double)fileSize * 8 / (double)values);
     else printf("bits/sample:   -\n");
+    if (endsIn >= 0) {
+        char frame[80];
+        NameFrame(frame, sizeof frame, endsIn);
+        printf("ends early:    the file ends in %s (frames count from 0); the rest decodes as silence\n", frame);
+    }
     return 0;
 }
 
@@ -119,7 +158,8 @@ static void MakeWavHeader(unsigned char* wav, const StreamHeader& header, uint32
     PutLittleEndian(wav + 40, dataBytes, 4);
 }
 
-static int Decode(const char* inPath, const char* outPath)
+// Without throughErrors the first damaged frame refuses the stream.
+static int Decode(const char* inPath, const char* outPath, bool throughErrors)
 {
     FILE* stream;
     StreamHeader header;
@@ -148,16 +188,26 @@ static int Decode(const char* inPath, const char* outPath)
     // more than lastFrame counts on, so the frames after the values end are
     // silence the player may play but the file need not hold.
     std::vector<unsigned char> frame((size_t)header.samplesPerFrame * 2);
-    int64_t remaining = dataBytes;
+    int64_t remaining = dataBytes, damaged = 0;
+    char firstDamaged[80] = "";
     for (int32_t f = 0; f <= header.lastFrame && remaining > 0; f++) {
         unsigned char* outputPosition = frame.data();
-        DecodeFrame(stream, header, outputPosition);
+        if (DecodeFrame(stream, header, outputPosition) != Ok && damaged++ == 0) {
+            NameFrame(firstDamaged, sizeof firstDamaged, f);
+            if (!throughErrors) break;
+        }
         size_t bytes = remaining < (int64_t)frame.size() ? (size_t)remaining : frame.size();
         if (fwrite(frame.data(), 1, bytes, output.file) != bytes) break;
         remaining -= (int64_t)bytes;
     }
     bool endedEarly = feof(stream) != 0;
     fclose(stream);
+    if (damaged > 0 && !throughErrors) {
+        AbandonToolOutput(output);
+        char reason[200];
+        snprintf(reason, sizeof reason, "%s is damaged (frames count from 0); -F decodes it as silence", firstDamaged);
+        return Fail(inPath, reason);
+    }
     if (remaining > 0 || CommitToolOutput(output) != Ok) {
         AbandonToolOutput(output);
         return Fail(outPath, "cannot write");
@@ -166,13 +216,20 @@ static int Decode(const char* inPath, const char* outPath)
         fprintf(stderr, "pelorix-decode: %s: warning: the file ended early; decoded as the player plays it\n",
                 inPath);
     }
+    if (damaged > 0) {
+        fprintf(stderr, "pelorix-decode: %s: warning: %" PRId64 " damaged frame(s) decoded as silence, the first %s"
+                " (frames count from 0)\n", inPath, damaged, firstDamaged);
+    }
     return 0;
 }
 
 int main(int argc, char** argv)
 {
     if (argc == 3 && strcmp(argv[1], "--info") == 0) return PrintInfo(argv[2]);
-    if (argc == 3 && argv[1][0] != '-') return Decode(argv[1], argv[2]);
+    if (argc == 3 && argv[1][0] != '-') return Decode(argv[1], argv[2], false);
+    if (argc == 4 && (strcmp(argv[1], "-F") == 0 || strcmp(argv[1], "--decode-through-errors") == 0) &&
+        argv[2][0] != '-')
+        return Decode(argv[2], argv[3], true);
     if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
         fputs(UsageText, stdout);
         return 0;
