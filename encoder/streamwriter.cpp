@@ -1,10 +1,10 @@
 // The stream file: first the frame plans for every coder tried (the search,
 // which is nearly all the work), then the header, which needs the total size,
-// and the frames of the smallest coder, written from the stored plans.
+// and the frames of the smallest coder, written from the stored plans. One
+// frame's values are held at a time and the plans wait in a file.
 #include "streamwriter.h"
 
 #include <cstring>
-#include <vector>
 
 #include "codec/streamformat.h"
 
@@ -45,82 +45,168 @@ static int CoderSlot(int coderType)
     return coderType == ThreeTapCoder ? 2 : coderType == SlopeCoder ? 1 : 0;
 }
 
-// The frames are cut every samplesPerFrame values of the interleaved
-// sequence; the last one always carries the escape (also when it is full),
-// so that a seek walk stops at it rather than run past the end of the file.
-// No audio is still one frame, an empty one, as lastFrame 0 promises.
-struct FrameCut {
+// The stream being coded. The frames are cut every samplesPerFrame values of
+// the interleaved sequence; the last one always carries the escape (also when
+// it is full), so that a seek walk stops at it rather than run past the end of
+// the file. No audio is still one frame, an empty one, as lastFrame 0 promises.
+static struct {
+    int channels, sampleRate;
+    int64_t totalSamples;
+    int64_t valueCount;           // totalSamples x channels
+    int samplesPerFrame;          // values a frame
     int64_t frames;
-    int samplesPerFrame;
-};
+    int level;
+    bool tried[3];                // by CoderSlot
+    int triedCount;               // plans kept a frame, in slot order
+    FILE* plans;                  // null: planned again in the second pass
+    void (*progress)(void* context, double done);
+    void* progressContext;
+    bool writing;                 // the second pass
+    FILE* out;
+    int best;                     // slot of the coder written
+    int64_t frameBytes[3];        // by slot, the frames alone
+    int64_t frame;                // the frame being gathered
+    int gathered;                 // its values so far
+    int16_t values[MaxFrameValues];
+    EncodeResult result;
+} stream;
 
-static FrameCut CutFrames(int64_t valueCount, int channels, int sampleRate)
+static FrameSignal frameSignal;
+
+static int FrameValues(int64_t f)
 {
-    FrameCut cut;
-    cut.samplesPerFrame = sampleRate * channels / FramesPerSecond;
-    cut.frames = valueCount == 0 ? 1 : (valueCount + cut.samplesPerFrame - 1) / cut.samplesPerFrame;
-    return cut;
+    int64_t left = stream.valueCount - f * stream.samplesPerFrame;
+    return left < stream.samplesPerFrame ? (int)left : stream.samplesPerFrame;
 }
 
-static void LoadFrame(FrameSignal& signal, const int16_t* values, int64_t valueCount, const FrameCut& cut, int64_t f,
-                      int channels)
+static int PlanGatheredFrame()
 {
-    int64_t first = f * cut.samplesPerFrame;
-    int64_t count = valueCount - first < cut.samplesPerFrame ? valueCount - first : cut.samplesPerFrame;
-    LoadFrameSignal(signal, values + first, (int)count, channels);
+    bool last = stream.frame == stream.frames - 1;
+    FramePlan plans[3];
+    int count = 0;
+    for (int i = 0; i < 3; i++) {
+        if (!stream.tried[i]) continue;
+        PlanFrame(frameSignal, CoderTypes[i], stream.level, last, plans[count]);
+        stream.frameBytes[i] += plans[count++].bytes;
+    }
+    if (stream.plans != nullptr && fwrite(plans, sizeof plans[0], (size_t)count, stream.plans) != (size_t)count)
+        return Failed;
+    if (stream.progress != nullptr && (stream.frame & 63) == 63)
+        stream.progress(stream.progressContext, (double)stream.frame / stream.frames);
+    return Ok;
+}
+
+static int WriteGatheredFrame()
+{
+    FramePlan plans[3];
+    int written = 0;
+    if (stream.plans == nullptr) {
+        PlanFrame(frameSignal, CoderTypes[stream.best], stream.level, stream.frame == stream.frames - 1, plans[0]);
+    } else {
+        if (fread(plans, sizeof plans[0], (size_t)stream.triedCount, stream.plans) != (size_t)stream.triedCount)
+            return Failed;
+        while (written < stream.triedCount - 1 && plans[written].coderType != CoderTypes[stream.best]) written++;
+    }
+    static unsigned char frame[MaxFrameBytes];
+    int bytes = WriteFrame(frameSignal, plans[written], frame);
+    if (plans[written].verbatim) stream.result.verbatimFrames++;
+    return fwrite(frame, 1, (size_t)bytes, stream.out) == (size_t)bytes ? Ok : Failed;
+}
+
+// Plans or writes each frame whose values are all gathered; the one frame of
+// a stream without values needs none.
+static int CodeGatheredFrames()
+{
+    while (stream.frame < stream.frames && stream.gathered == FrameValues(stream.frame)) {
+        LoadFrameSignal(frameSignal, stream.values, stream.gathered, stream.channels);
+        if ((stream.writing ? WriteGatheredFrame() : PlanGatheredFrame()) != Ok) return Failed;
+        stream.frame++;
+        stream.gathered = 0;
+    }
+    return Ok;
+}
+
+int StartStream(int64_t totalSamples, int channels, int sampleRate, const EncodeSettings& settings, FILE* plans)
+{
+    memset(&stream, 0, sizeof stream);
+    for (int i = 0; i < 3; i++) stream.result.coderBytes[i] = -1;
+    if (channels < 1 || channels > 2 || sampleRate < MinSampleRate) return Failed;
+    if ((int64_t)sampleRate * channels > MaxValuesPerSecond) return Failed;
+    if (totalSamples < 0 || totalSamples > 0x7FFFFFFF) return Failed;
+    stream.channels = channels;
+    stream.sampleRate = sampleRate;
+    stream.totalSamples = totalSamples;
+    stream.valueCount = totalSamples * channels;
+    int spf = stream.samplesPerFrame = sampleRate * channels / FramesPerSecond;
+    stream.frames = stream.valueCount == 0 ? 1 : (stream.valueCount + spf - 1) / spf;
+    stream.level = settings.level;
+    for (int i = 0; i < 3; i++) {
+        stream.tried[i] = settings.coder == AutoCoder || CoderSlot(settings.coder) == i;
+        stream.triedCount += stream.tried[i];
+    }
+    stream.plans = plans;
+    stream.progress = settings.progress;
+    stream.progressContext = settings.progressContext;
+    return CodeGatheredFrames();
+}
+
+int CodeValues(const int16_t* values, int64_t count)
+{
+    while (count > 0) {
+        if (stream.frame >= stream.frames) return Failed;
+        int64_t room = FrameValues(stream.frame) - stream.gathered;
+        int take = (int)(count < room ? count : room);
+        memcpy(stream.values + stream.gathered, values, (size_t)take * sizeof values[0]);
+        stream.gathered += take;
+        values += take;
+        count -= take;
+        if (CodeGatheredFrames() != Ok) return Failed;
+    }
+    return Ok;
+}
+
+int WriteStreamHeader(FILE* out)
+{
+    if (stream.frames == 0 || stream.writing || stream.frame != stream.frames) return Failed;   // 0: not started
+    int best = -1;
+    for (int i = 0; i < 3; i++) {
+        if (!stream.tried[i]) continue;
+        stream.result.coderBytes[i] = FirstFrameOffset + stream.frameBytes[i];
+        if (best < 0 || stream.frameBytes[i] < stream.frameBytes[best]) best = i;   // ties keep the simpler coder
+    }
+    // The data chunk's size field holds 32 bits.
+    if (stream.frameBytes[best] > 0xFFFFFFFFLL - FirstFrameOffset) return Failed;
+    FILE* plans = stream.plans;
+    if (plans != nullptr && (fflush(plans) != 0 || ferror(plans) || fseek(plans, 0, SEEK_SET) != 0)) return Failed;
+
+    stream.best = best;
+    stream.result.coderType = CoderTypes[best];
+    stream.result.fileBytes = FirstFrameOffset + stream.frameBytes[best];
+    stream.result.frames = stream.frames;
+    unsigned char header[FirstFrameOffset];
+    MakeStreamHeader(header, stream.channels, stream.sampleRate, stream.result.coderType, (uint32_t)stream.totalSamples,
+                     (uint32_t)stream.frameBytes[best]);
+    if (fwrite(header, 1, sizeof header, out) != sizeof header) return Failed;
+    stream.writing = true;
+    stream.out = out;
+    stream.frame = 0;
+    return CodeGatheredFrames();
+}
+
+int FinishStream(EncodeResult& result)
+{
+    if (!stream.writing || stream.frame != stream.frames) return Failed;
+    if (stream.progress != nullptr) stream.progress(stream.progressContext, 1.0);
+    result = stream.result;
+    return Ok;
 }
 
 int EncodeStream(const int16_t* values, int64_t totalSamples, int channels, int sampleRate,
                  const EncodeSettings& settings, FILE* out, EncodeResult& result)
 {
-    memset(&result, 0, sizeof result);
-    for (int i = 0; i < 3; i++) result.coderBytes[i] = -1;
-    if (channels < 1 || channels > 2 || sampleRate < MinSampleRate) return Failed;
-    if ((int64_t)sampleRate * channels > MaxValuesPerSecond) return Failed;
-    if (totalSamples < 0 || totalSamples > 0x7FFFFFFF) return Failed;
-    int64_t valueCount = totalSamples * channels;
-    FrameCut cut = CutFrames(valueCount, channels, sampleRate);
-
-    bool tried[3] = {false, false, false};
-    for (int i = 0; i < 3; i++) tried[i] = settings.coder == AutoCoder || CoderSlot(settings.coder) == i;
-    std::vector<FramePlan> plans[3];
-    int64_t frameBytes[3] = {0, 0, 0};
-    static FrameSignal signal;
-    for (int64_t f = 0; f < cut.frames; f++) {
-        LoadFrame(signal, values, valueCount, cut, f, channels);
-        for (int i = 0; i < 3; i++) {
-            if (!tried[i]) continue;
-            FramePlan plan;
-            PlanFrame(signal, CoderTypes[i], settings.level, f == cut.frames - 1, plan);
-            plans[i].push_back(plan);
-            frameBytes[i] += plan.bytes;
-        }
-        if (settings.progress != nullptr && (f & 63) == 63) settings.progress(settings.progressContext, (double)f / cut.frames);
-    }
-
-    int best = -1;
-    for (int i = 0; i < 3; i++) {
-        if (!tried[i]) continue;
-        result.coderBytes[i] = FirstFrameOffset + frameBytes[i];
-        if (best < 0 || frameBytes[i] < frameBytes[best]) best = i;   // ties keep the simpler coder
-    }
-    // The data chunk's size field holds 32 bits.
-    if (frameBytes[best] > 0xFFFFFFFFLL - FirstFrameOffset) return Failed;
-
-    result.coderType = CoderTypes[best];
-    result.fileBytes = FirstFrameOffset + frameBytes[best];
-    result.frames = cut.frames;
-    unsigned char header[FirstFrameOffset];
-    MakeStreamHeader(header, channels, sampleRate, result.coderType, (uint32_t)totalSamples, (uint32_t)frameBytes[best]);
-    if (fwrite(header, 1, sizeof header, out) != sizeof header) return Failed;
-    static unsigned char frame[MaxFrameBytes];
-    for (int64_t f = 0; f < cut.frames; f++) {
-        const FramePlan& plan = plans[best][(size_t)f];
-        LoadFrame(signal, values, valueCount, cut, f, channels);
-        int bytes = WriteFrame(signal, plan, frame);
-        if (plan.verbatim) result.verbatimFrames++;
-        if (fwrite(frame, 1, (size_t)bytes, out) != (size_t)bytes) return Failed;
-    }
-    if (settings.progress != nullptr) settings.progress(settings.progressContext, 1.0);
-    return Ok;
+    int64_t count = totalSamples * channels;
+    if (StartStream(totalSamples, channels, sampleRate, settings, nullptr) != Ok || CodeValues(values, count) != Ok ||
+        WriteStreamHeader(out) != Ok || CodeValues(values, count) != Ok)
+        return Failed;
+    return FinishStream(result);
 }

@@ -32,7 +32,26 @@ struct EncodeResult {
 void MakeStreamHeader(unsigned char header[FirstFrameOffset], int channels, int sampleRate, int coderType,
                       uint32_t totalSamples, uint32_t frameBytes);
 
-// values: totalSamples x channels interleaved values. Fails when the format
-// cannot hold the audio (channels, sampleRate, length) or a write fails.
+// A stream from values given in pieces of any length, in two passes over the
+// same values: StartStream, CodeValues until all totalSamples x channels are
+// given, WriteStreamHeader, CodeValues with all of them again, FinishStream.
+// The first pass plans every frame for each coder tried and keeps the plans in
+// plans (a file read and written, at its start), the second writes the frames
+// of the smallest coder from them; with plans null the second pass plans that
+// coder's frames once more. Memory is the same for any length.
+
+// Fails when the format cannot hold the audio (channels, sampleRate, length).
+int StartStream(int64_t totalSamples, int channels, int sampleRate, const EncodeSettings& settings, FILE* plans);
+// Plans, or in the second pass writes, each frame the values complete; fails
+// on more values than the stream holds or a failed read or write of a file.
+int CodeValues(const int16_t* values, int64_t count);
+// After the first pass: chooses the coder and writes the header (and a stream
+// without values) to out. Fails when values are missing, the frames are too
+// long for the data chunk's size field, or a write fails.
+int WriteStreamHeader(FILE* out);
+// After the second pass; fails when values are missing.
+int FinishStream(EncodeResult& result);
+
+// The passes over values in memory, totalSamples x channels interleaved.
 int EncodeStream(const int16_t* values, int64_t totalSamples, int channels, int sampleRate,
                  const EncodeSettings& settings, FILE* out, EncodeResult& result);

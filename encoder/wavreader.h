@@ -1,12 +1,13 @@
 // 16-bit PCM WAV input, read front to back without seeking so that a pipe
 // works: chunks in any order, odd chunks padded, and a data chunk of unknown
 // size (0 or 0xFFFFFFFF, as programs writing to a pipe leave it) read to the
-// end of the input.
+// end of the input. ReadWav walks the whole input for the format and the
+// length and keeps no values; the values are read after it, in pieces, by a
+// second walk over the same bytes, so memory is the same for any length.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
-#include <vector>
 
 // Why ReadWav refused the input; the caller words the message.
 enum WavFailure {
@@ -31,13 +32,23 @@ struct WavAudio {
     int bitsPerSample;
     int failure;              // a WavFailure
     int64_t totalSamples;     // samples of one channel
-    std::vector<int16_t> values;   // totalSamples x channels, interleaved
 };
 
 const int WavePcmTag = 1;
 const int WaveFloatTag = 3;
 const int WaveExtensibleTag = 0xFFFE;
 
-// Ok, or Failed with audio.failure set. A trailing partial sample frame
-// (a truncated input) is dropped.
-int ReadWav(FILE* file, WavAudio& audio);
+// Ok, or Failed with audio.failure set. Reads the input to its end; copy,
+// unless null, receives every byte read (a failed write shows in
+// ferror(copy)), so that a pipe can be walked again from the copy. A trailing
+// partial sample frame (a truncated input) does not count.
+int ReadWav(FILE* file, FILE* copy, WavAudio& audio);
+
+// Walks again the WAV file that ReadWav accepted as audio, from its first
+// byte, which file must stand at; ReadWavValues then gives the values in
+// order, totalSamples x channels of them interleaved.
+void StartWavValues(FILE* file, const WavAudio& audio);
+
+// The next count values, or fewer when the values end (or the file does, or
+// a read fails); returns how many.
+int ReadWavValues(int16_t* values, int count);

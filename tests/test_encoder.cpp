@@ -1,5 +1,6 @@
 // Encoder: the residual code from both sides, the choice of k, the wrap, frame sizes, round trips
-// through the player's own decoder, the WAV reader. tools.sh checks a header byte for byte.
+// through the player's own decoder, whole and in pieces, the WAV reader and its second walk.
+// tools.sh checks a header byte for byte.
 #include <algorithm>
 
 #include <gtest/gtest.h>
@@ -95,8 +96,17 @@ TEST(PlanFrame, SizesOfSilenceNoiseAndEmptyFrames)
     }
 }
 
+static Bytes Contents(FILE* file)
+{
+    Bytes bytes;
+    rewind(file);
+    for (int c; (c = getc(file)) != EOF;) bytes.push_back((unsigned char)c);
+    return bytes;
+}
+
 // Encodes, then decodes frame by frame as the player does: each frame intact, its recorded frameLength
 // the bytes consumed (as a seek walk relies on), read whole without the BitReader; the last escaped.
+// The same stream again from pieces of 7 values, which frame boundaries cut, its plans kept in a file.
 TEST(EncodeStream, RoundTripsEdgesLevelsAndEveryCoderRateAndSignal)
 {
     // no samples: one empty frame; one sample; two frames, the last full; odd samplesPerFrame, 1 value in the
@@ -139,7 +149,15 @@ TEST(EncodeStream, RoundTripsEdgesLevelsAndEveryCoderRateAndSignal)
             ASSERT_TRUE(f == frames - 1 || bitReader.currentByte == 0x1234) << "frame " << f << " read byte by byte";
         }
         EXPECT_EQ(getc(file), EOF) << "bytes after the last frame";
-        fclose(file);
+        FILE *pieces = tmpfile(), *plans = tmpfile();
+        ASSERT_EQ(StartStream(row.samples, row.channels, row.rate, {row.coder, row.level, nullptr, nullptr}, plans), Ok);
+        for (int pass = 0; pass < 2; pass++) {
+            for (size_t at = 0; at < values.size(); at += 7)
+                ASSERT_EQ(CodeValues(values.data() + at, (int64_t)std::min<size_t>(7, values.size() - at)), Ok);
+            ASSERT_EQ(pass == 0 ? WriteStreamHeader(pieces) : FinishStream(result), Ok);
+        }
+        EXPECT_TRUE(Contents(pieces) == Contents(file) && ftell(pieces) == result.fileBytes) << "in pieces";
+        fclose(file), fclose(pieces), fclose(plans);
         values.resize(decoded.size(), 0);
         ASSERT_EQ(decoded, values);
     }
@@ -167,13 +185,14 @@ TEST(ReadWav, AcceptsPcmInAnyLayoutAndRefusesWhatItCannotEncode)
     Bytes four = LE(1, 2) + LE(2, 2) + LE(3, 2) + LE(4, 2), pcm = Format(1, 2, 44100, 16), data = Chunk("data", four),
           list = Chunk("LIST", Text("INFOa"));   // 5 bytes: padded to 6
     // plain, extensible; LIST, data, fmt, LIST; pipes: sizes 0xFFFFFFFF and 0; empty data, LIST; a size past the end;
-    // cut in a sample frame; 100000 Hz mono; then the refusals
+    // cut in a sample frame; two data chunks, the odd byte of the first lost; 100000 Hz mono; then the refusals
     struct Row { Bytes file; int failure; int channels = 2; Values values = {1, 2, 3, 4}; int rate = 44100; } rows[] = {
         {Riff(pcm + data), WavNoFailure}, {Riff(Format(0, 2, 44100, 16, 1) + data), WavNoFailure},
         {Riff(list + data + pcm + list), WavNoFailure}, {Riff(pcm + Chunk("data", four, 0xFFFFFFFF), 0xFFFFFFFF), WavNoFailure},
         {Riff(pcm + Chunk("data", four, 0), 0), WavNoFailure}, {Riff(pcm + Chunk("data", {}) + list), WavNoFailure, 2, {}},
         {Riff(pcm + Chunk("data", four, 0x7FFFF000)), WavNoFailure},
         {Riff(pcm + Chunk("data", LE(1, 2) + LE(2, 2) + LE(3, 2), 6)), WavNoFailure, 2, {1, 2}},
+        {Riff(pcm + Chunk("data", LE(1, 2) + Bytes{9}) + Chunk("data", LE(2, 2) + LE(3, 2) + LE(4, 2))), WavNoFailure},
         {Riff(Format(1, 1, 100000, 16) + data), WavNoFailure, 1, {1, 2, 3, 4}, 100000}, {{}, WavNotRiffWave},
         {Riff(Format(0, 2, 44100, 24, 1) + data), WavBitDepth}, {Riff(Format(0, 2, 44100, 32, 3) + data), WavFloat},
         {Riff(Format(2, 2, 44100, 4) + data), WavNotPcm}, {Riff(Format(1, 0, 44100, 16) + data), WavChannelCount},
@@ -181,13 +200,17 @@ TEST(ReadWav, AcceptsPcmInAnyLayoutAndRefusesWhatItCannotEncode)
         {Riff(Chunk("fmt ", Bytes(14, 0)) + data), WavNoFormat}};
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "row " << &row - rows);
-        FILE* file = FileOf(row.file);
+        FILE* file = FileOf(row.file), *copy = tmpfile();
         WavAudio audio;
-        EXPECT_EQ(ReadWav(file, audio), row.failure == WavNoFailure ? Ok : Failed);
-        fclose(file);
+        EXPECT_EQ(ReadWav(file, copy, audio), row.failure == WavNoFailure ? Ok : Failed);
         EXPECT_EQ(audio.failure, row.failure);
+        Values values;   // walked again in the copy, one at a time
+        rewind(copy);
+        StartWavValues(copy, audio);
+        for (int16_t value; ReadWavValues(&value, 1) == 1;) values.push_back(value);
+        fclose(file), fclose(copy);
         if (row.failure != WavNoFailure) continue;
-        EXPECT_TRUE(audio.channels == row.channels && audio.sampleRate == row.rate && audio.values == row.values &&
+        EXPECT_TRUE(audio.channels == row.channels && audio.sampleRate == row.rate && values == row.values &&
                     audio.totalSamples == (int64_t)row.values.size() / row.channels);
     }
 }

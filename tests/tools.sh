@@ -74,12 +74,22 @@ EOF
 [ "$(od -An -tx1 silence-8000-2-0.pel | tr -d ' \n')" = 524946464000000057415645666d74201a0000003a8a0200401f0000007d000004001000080000000000\
 0000000066616374040000000000000064617461060000000000ffff0000 ] || fail "empty stream: $(od -An -tx1 silence-8000-2-0.pel)"
 
-# A WAV file from a program writing to a pipe (sizes 0xFFFFFFFF), through pipes; then an existing OUT replaced.
+# A WAV file from a program writing to a pipe (sizes 0xFFFFFFFF) from a pipe (spooled) to a pipe and to a file,
+# and the plain file to a pipe: the plain file's stream, and no *.tmp file left here (or in TMPDIR). Then an
+# existing OUT replaced.
 plain=sine-44100-2-30000
 cp "$plain.wav" pipe.wav && patch pipe.wav 4 '\377\377\377\377' && patch pipe.wav 40 '\377\377\377\377'
-cat pipe.wav | run encode --quiet - - >pipe.pel || fail "pipe: status $?: $(cat err)"
-cmp -s pipe.pel "$plain.pel" || fail "pipe: stream differs from the plain file's"
+for args in "- -" "- pipe.pel" "$plain.wav -"; do
+  rm -f pipe.pel && TMPDIR=$PWD run encode --quiet $args < <(cat pipe.wav) | cat >>pipe.pel
+  cmp -s pipe.pel "$plain.pel" && [ -z "$(ls *.tmp 2>/dev/null)" ] || fail "encode $args: $(cat err; ls *.tmp 2>/dev/null)"
+done
 run encode "$plain.wav" "$PWD/$plain.pel" && cmp -s pipe.pel "$plain.pel" || fail "overwrite: $(cat err)"
+# Memory does not grow with the input: a minute of stereo (10 MB) encodes within 16 MB of address space,
+# where the encoder starts within it at all (not under Wine or AddressSanitizer, which reserve far more).
+if (ulimit -v 16384 && run encode --help >/dev/null); then
+  "$makewav" noise 44100 2 2646000 minute.wav && (ulimit -v 16384 && run encode --fast minute.wav minute.pel) &&
+    run decode minute.pel - | cmp -s - minute.wav || fail "a minute within 16 MB: $(cat err)"
+fi
 
 # STATUS|TEXT|TOOL ARGS[|FILE|PATCHES: bad is FILE with fields patched, OFFSET=BYTES]. A refusal
 # says what to convert the input to; an existing folder as OUT is a rename that fails; an OUT
@@ -89,7 +99,7 @@ cp extremes-8000-2-800.wav good.wav && cp "$vectors/min-sample-mono-8000-delta.w
 cp "$vectors/sine-stereo-11025-delta.wav" damaged.pel && patch damaged.pel 894 '\043'
 while IFS='|' read -r status text args file patches; do
   [ -z "$file" ] || { cp "$file" bad && for field in $patches; do patch bad ${field%%=*} "${field#*=}"; done; }
-  check $status "$text" $args
+  check $status "$text" $args < <(cat bad 2>/dev/null)   # IN - reads bad through a pipe
 done <<EOF
 1|not a stream file|decode bad out|good.pel|20=\1\0
 1|bad channel count 3|decode bad out|good.pel|22=\3\0
@@ -102,6 +112,8 @@ done <<EOF
 1|resample to 50000 Hz or less|encode bad out|good.wav|24=\0\167\1\0
 1|below 50 Hz|encode bad out|good.wav|24=\61\0\0\0
 1|not a WAV file; convert it to 16-bit PCM WAV|encode bad out|good.pel|0=not
+1|8-bit samples; convert to 16-bit PCM WAV|encode - out|good.wav|34=\10
+1|cannot write|encode - folder|good.wav
 1|cannot open|encode missing out
 1|cannot open|decode missing out
 1|cannot write|encode good.wav no/such/dir/out

@@ -4,6 +4,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "codec/streamformat.h"
 #include "encoder/streamwriter.h"
@@ -115,6 +116,84 @@ static void ShowProgress(void* context, double done)
 // Inputs shorter than this finish before a progress line would help.
 const double ProgressFromSeconds = 20;
 
+const int PieceValues = 32768;   // values read and coded at a time
+
+// One pass of the encoder over the input's values, from the WAV file's start;
+// readFailed tells a failed read from a failed write.
+static int CodePass(FILE* source, const fpos_t& start, const WavAudio& audio, bool& readFailed)
+{
+    static int16_t piece[PieceValues];
+    readFailed = fsetpos(source, &start) != 0;
+    if (readFailed) return Failed;
+    StartWavValues(source, audio);
+    for (int64_t left = audio.totalSamples * audio.channels; left > 0;) {
+        int count = left < PieceValues ? (int)left : PieceValues;
+        readFailed = ReadWavValues(piece, count) != count;
+        if (readFailed || CodeValues(piece, count) != Ok) return Failed;
+        left -= count;
+    }
+    return Ok;
+}
+
+// The input is read to its end first, for the format and the length, then
+// twice more, to plan the frames and to write them: again from its start
+// where it can seek, else from a copy of it spooled to a scratch file.
+static int Encode(FILE* in, const char* inPath, const char* outPath, EncodeSettings settings, bool talk)
+{
+    bool spooled = !CanSeek(in);
+    FILE* spool = spooled ? OpenToolScratch(outPath) : nullptr;
+    FILE* source = spooled ? spool : in;
+    fpos_t start;
+    bool sourceGood = source != nullptr && fgetpos(source, &start) == 0;
+    WavAudio audio;
+    int read = ReadWav(in, spool, audio);
+    sourceGood = sourceGood && !(spooled && (fflush(spool) != 0 || ferror(spool)));
+    int status = 0;
+    if (read != Ok) status = RefuseInput(inPath, audio);
+    else if (!sourceGood) status = spooled ? Fail(outPath, "cannot write") : Fail(inPath, "read error");
+    ToolOutput output;
+    if (status == 0 && OpenToolOutput(output, outPath) != Ok) status = Fail(outPath, "cannot write");
+    if (status != 0) {
+        if (spool != nullptr) fclose(spool);
+        return status;
+    }
+
+    // Without a scratch file for the plans the second pass plans again: slower, no less right.
+    FILE* plans = OpenToolScratch(outPath);
+    Progress progress = {Clock::now(), Clock::now(), (double)audio.totalSamples / audio.sampleRate, false};
+    if (talk && progress.seconds >= ProgressFromSeconds) {
+        settings.progress = ShowProgress;
+        settings.progressContext = &progress;
+    }
+    EncodeResult result;
+    bool readFailed = false;
+    int encoded = StartStream(audio.totalSamples, audio.channels, audio.sampleRate, settings, plans);
+    if (encoded == Ok) encoded = CodePass(source, start, audio, readFailed);
+    if (encoded == Ok) encoded = WriteStreamHeader(output.file);
+    if (encoded == Ok) encoded = CodePass(source, start, audio, readFailed);
+    if (encoded == Ok) encoded = FinishStream(result);
+    if (plans != nullptr) fclose(plans);
+    if (spool != nullptr) fclose(spool);
+    if (progress.shown) fputc('\n', stderr);
+    if (encoded != Ok || CommitToolOutput(output) != Ok) {
+        AbandonToolOutput(output);
+        return encoded != Ok && readFailed ? Fail(inPath, "read error") : Fail(outPath, "cannot write");
+    }
+    if (talk) {
+        double elapsed = SecondsSince(progress.start);
+        int64_t pcmBytes = audio.totalSamples * audio.channels * 2;
+        int64_t values = audio.totalSamples * audio.channels;
+        fprintf(stderr, "pelorix-encode: %s: %.1f s %d Hz %s, %s coder: %" PRId64 " -> %" PRId64
+                        " bytes, ratio %.3f, %.2f bits per sample, %.0fx real time\n",
+                inPath, progress.seconds, audio.sampleRate, audio.channels == 1 ? "mono" : "stereo",
+                CoderName(result.coderType), pcmBytes + 44, result.fileBytes,
+                pcmBytes > 0 ? (double)result.fileBytes / (double)(pcmBytes + 44) : 0.0,
+                values > 0 ? (double)result.fileBytes * 8 / (double)values : 0.0,
+                elapsed > 0 ? progress.seconds / elapsed : 0.0);
+    }
+    return 0;
+}
+
 int main(int argc, char** argv)
 {
     EncodeSettings settings = {AutoCoder, NormalLevel, nullptr, nullptr};
@@ -159,41 +238,8 @@ int main(int argc, char** argv)
     if (strcmp(inPath, "-") == 0) SetBinaryMode(stdin);
     else in = fopen(inPath, "rb");
     if (in == nullptr) return Fail(inPath, "cannot open");
-    if (NamesOpenFile(outPath, in)) {
-        if (in != stdin) fclose(in);
-        return Fail(outPath, "is the input; choose another output");
-    }
-    WavAudio audio;
-    int read = ReadWav(in, audio);
+    int status = NamesOpenFile(outPath, in) ? Fail(outPath, "is the input; choose another output")
+                                            : Encode(in, inPath, outPath, settings, talk);
     if (in != stdin) fclose(in);
-    if (read != Ok) return RefuseInput(inPath, audio);
-
-    ToolOutput output;
-    if (OpenToolOutput(output, outPath) != Ok) return Fail(outPath, "cannot write");
-    Progress progress = {Clock::now(), Clock::now(), (double)audio.totalSamples / audio.sampleRate, false};
-    if (talk && progress.seconds >= ProgressFromSeconds) {
-        settings.progress = ShowProgress;
-        settings.progressContext = &progress;
-    }
-    EncodeResult result;
-    int encoded = EncodeStream(audio.values.data(), audio.totalSamples, audio.channels, audio.sampleRate, settings,
-                               output.file, result);
-    if (progress.shown) fputc('\n', stderr);
-    if (encoded != Ok || CommitToolOutput(output) != Ok) {
-        AbandonToolOutput(output);
-        return Fail(outPath, "cannot write");
-    }
-    if (talk) {
-        double elapsed = SecondsSince(progress.start);
-        int64_t pcmBytes = audio.totalSamples * audio.channels * 2;
-        int64_t values = audio.totalSamples * audio.channels;
-        fprintf(stderr, "pelorix-encode: %s: %.1f s %d Hz %s, %s coder: %" PRId64 " -> %" PRId64
-                        " bytes, ratio %.3f, %.2f bits per sample, %.0fx real time\n",
-                inPath, progress.seconds, audio.sampleRate, audio.channels == 1 ? "mono" : "stereo",
-                CoderName(result.coderType), pcmBytes + 44, result.fileBytes,
-                pcmBytes > 0 ? (double)result.fileBytes / (double)(pcmBytes + 44) : 0.0,
-                values > 0 ? (double)result.fileBytes * 8 / (double)values : 0.0,
-                elapsed > 0 ? progress.seconds / elapsed : 0.0);
-    }
-    return 0;
+    return status;
 }

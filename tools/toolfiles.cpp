@@ -1,6 +1,8 @@
-// Binary standard streams and all-or-nothing output files for the tools.
+// Binary standard streams, all-or-nothing output files and self-removing
+// scratch files for the tools.
 #include "toolfiles.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #ifdef _WIN32
@@ -45,6 +47,16 @@ static int RenameOver(const char* from, const char* to)
     return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING) ? Ok : Failed;
 #else
     return rename(from, to) == 0 ? Ok : Failed;
+#endif
+}
+
+bool CanSeek(FILE* stream)
+{
+#ifdef _WIN32
+    return GetFileType((HANDLE)_get_osfhandle(_fileno(stream))) == FILE_TYPE_DISK;
+#else
+    struct stat status;
+    return fstat(fileno(stream), &status) == 0 && S_ISREG(status.st_mode);
 #endif
 }
 
@@ -104,4 +116,34 @@ void AbandonToolOutput(ToolOutput& output)
     fclose(output.file);
     output.file = nullptr;
     remove(output.tempPath);
+}
+
+FILE* OpenToolScratch(const char* beside)
+{
+    static int made;   // scratch files of this run, for names of their own
+    char path[ToolPathSize];
+    int length;
+    if (strcmp(beside, "-") != 0) {
+        length = snprintf(path, sizeof path, "%s.%d.%d.tmp", beside, (int)getpid(), ++made);
+    } else {
+#ifdef _WIN32
+        char folder[MAX_PATH + 1];
+        DWORD folderLength = GetTempPathA(sizeof folder, folder);   // with the backslash at its end
+        if (folderLength == 0 || folderLength > MAX_PATH) return nullptr;
+        const char* separator = "";
+#else
+        const char* folder = getenv("TMPDIR");
+        if (folder == nullptr || folder[0] == 0) folder = "/tmp";
+        const char* separator = "/";
+#endif
+        length = snprintf(path, sizeof path, "%s%spelorix.%d.%d.tmp", folder, separator, (int)getpid(), ++made);
+    }
+    if (length < 0 || length >= (int)sizeof path) return nullptr;
+#ifdef _WIN32
+    return fopen(path, "w+bD");   // D: delete on close, which the system does for a process that ends
+#else
+    FILE* file = fopen(path, "w+b");
+    if (file != nullptr) remove(path);   // the open file stays; its space is freed when it is closed
+    return file;
+#endif
 }

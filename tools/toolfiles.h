@@ -1,7 +1,7 @@
 // File handling shared by the command-line tools: standard streams in binary
-// mode, and output written under a temporary name in the target's folder and
+// mode, output written under a temporary name in the target's folder and
 // renamed into place only when complete, so a failure never leaves a partial
-// file under the name the user gave.
+// file under the name the user gave, and scratch files that leave nothing.
 #pragma once
 
 #include <cstdio>
@@ -24,6 +24,10 @@ void SetBinaryMode(FILE* stream);
 // True when stream is an interactive terminal (for progress output).
 bool IsTerminal(FILE* stream);
 
+// True when stream is a file on disk, which can be read again from a saved
+// position; false for a pipe or a terminal.
+bool CanSeek(FILE* stream);
+
 // True when path names the file that open reads, by whatever spelling or
 // link: writing there would destroy the input before it is read.
 bool NamesOpenFile(const char* path, FILE* open);
@@ -36,3 +40,8 @@ int CommitToolOutput(ToolOutput& output);
 
 // Closes and removes the temporary file.
 void AbandonToolOutput(ToolOutput& output);
+
+// A temporary file to write and read back, in the folder of beside (a path;
+// "-": the system's folder for temporary files), which the system removes when
+// it is closed or the tool ends, however it ends; null when it cannot be made.
+FILE* OpenToolScratch(const char* beside);
