@@ -51,11 +51,12 @@ echo "-- shortcut: ${shortcut#$WINEPREFIX/}"
 # ---- the shortcut starts the installed player, which writes PELORIX.ini beside itself on closing
 e2e_wine start /wait /unix "$shortcut" >player.log 2>&1 &
 startPid=$!
-# taskkill without /f posts WM_CLOSE to the player's windows, once it has one.
-closed() { e2e_wine taskkill /im PELORIX.exe >>taskkill.log 2>&1; }
-e2e_poll 30 closed || { cat player.log taskkill.log; e2e_fail "no PELORIX window to close within 30 s of starting the shortcut"; }
-# WM_DESTROY writes PELORIX.ini; `start` itself may return before.
-e2e_poll 10 test -f "$installDir/PELORIX.ini" || fail "the player left no PELORIX.ini in the install folder: not the installed copy?"
+# taskkill without /f posts WM_CLOSE to the player's top-level windows. In a new
+# prefix one sent as the player starts was seen lost (the player ran on), so it
+# is sent again until WM_DESTROY has written PELORIX.ini (`start` may return before).
+closed() { e2e_wine taskkill /im PELORIX.exe >>taskkill.log 2>&1; sleep 0.5; test -f "$installDir/PELORIX.ini"; }
+e2e_poll 4 closed ||   # 40 tries, about a second each
+    { cat player.log taskkill.log; fail "the player left no PELORIX.ini in the install folder within 40 s of starting the shortcut: not the installed copy?"; }
 e2e_wait_exit $startPid 20 || fail "started from the shortcut, the player ended with status $? after WM_CLOSE (124: still running after 20 s)"
 
 # ---- uninstall: it copies itself to a temporary folder and returns at once
