@@ -88,9 +88,10 @@ static DWORD WINAPI AnswerDialogs(void*)
         if (name && (GetWindowTextA(name, text, sizeof text), same = field == text ? same + 1 : 0, field = text,
                      same < 4)) continue;
         if (name && answering.reply) SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(answering.reply));
-        if (!name && GetDlgItemTextA(box, 0xFFFF, text, sizeof text) && GetWindowTextA(box, caption, 100))
-            GetClassNameA(GetWindow(box, GW_OWNER), owner, sizeof owner);
-        answering.shown = name ? field : text + std::string("|") + caption + "|" + owner;
+        // A box looked at again as it goes may have lost its caption already: the whole look is kept.
+        bool whole = !name && GetDlgItemTextA(box, 0xFFFF, text, sizeof text) && GetWindowTextA(box, caption, 100);
+        if (whole) GetClassNameA(GetWindow(box, GW_OWNER), owner, sizeof owner);
+        if (name || whole) answering.shown = name ? field : text + std::string("|") + caption + "|" + owner;
         PostMessageA(box, WM_COMMAND, !name || answering.reply ? IDOK : IDCANCEL, 0);
         answered = name ? box : nullptr, field = "", same = 0;
     }
