@@ -2,10 +2,14 @@
 // procedure, whose WM_CREATE runs the program's start-up.
 #include "app/mainwindow.h"
 
+#include <shellapi.h>
+
+#include "app/commandline.h"
 #include "codec/streamformat.h"
 #include "playback/playbackstate.h"
 #include "playback/playbackthread.h"
 #include "ui/commands.h"
+#include "ui/items.h"
 #include "ui/options.h"
 #include "ui/playlist.h"
 #include "window/controls.h"
@@ -62,8 +66,14 @@ int RunMessageLoop()
 
 int RunProgram(HINSTANCE instance, int showCommand)
 {
+    // Items for a player already running on the same PELORIX.ini go to it, and this start ends.
+    FindProgramPaths();
+    ReadCommandLine();
+    if (HandItemsOver(MainClassName) == Ok) return 0;
     if (!RegisterMainWindowClass(instance)) return 0;
-    if (!OpenMainWindow(instance, showCommand)) return Failed;
+    HWND window = OpenMainWindow(instance, showCommand);
+    if (!window) return Failed;
+    if (startedUp) AddCommandItems(window);
     return RunMessageLoop();
 }
 
@@ -84,6 +94,7 @@ static void StartUp(HWND window)
     ShowIdleTexts();
     ResetPlaybackFlags();
     FillPlaylist();
+    DragAcceptFiles(window, TRUE);
     startedUp = true;
 }
 
@@ -118,6 +129,9 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
     case WM_COMMAND: HandleCommand(window, wParam); return 0;
     case WM_HSCROLL: ScrollHorizontally(window, wParam); return 0;
     case WM_VSCROLL: ScrollVertically(window, wParam); return 0;
+    case WM_COPYDATA:   // items from a second start
+        return startedUp && !shutDown && TakeHandedItems(window, reinterpret_cast<COPYDATASTRUCT*>(lParam));
+    case WM_DROPFILES: DropItems(reinterpret_cast<HDROP>(wParam)); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -5,8 +5,9 @@
 #include <windows.h>
 
 // The whole program: class, window, message loop. Returns the quit message's
-// exit code; 0 when the class cannot be registered, 999 when the main window
-// cannot be created (rather than waiting for a message that never comes).
+// exit code; 0 when the class cannot be registered or the command line's items
+// went to a player already running, 999 when the main window cannot be
+// created (rather than waiting for a message that never comes).
 int RunProgram(HINSTANCE instance, int showCommand);
 
 // The three stages of RunProgram, for callers that look between them.

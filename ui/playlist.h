@@ -24,7 +24,7 @@ void RemoveEntry();
 void ClearPlaylist();
 
 // The file dialog, then every admissible stream file its answer names (a
-// file, a pattern, or a folder when it ends in a separator) in after the
-// selected entry, or before it when before is set and the Playlist has
-// entries. The selected and current entries stay the same entries.
+// file, a pattern, a folder when it ends in a separator, or an .m3u or .m3u8
+// list) in after the selected entry, or before it when before is set and the
+// Playlist has entries. The selected and current entries stay the same entries.
 void AddFiles(HWND window, bool before);

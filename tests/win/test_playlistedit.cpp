@@ -15,7 +15,7 @@ static LRESULT CALLBACK CountingProc(HWND list, UINT message, WPARAM wParam, LPA
     return CallWindowProcA(listProc, list, message, wParam, lParam);
 }
 
-// Adding a folder (with a separator), a file, a pattern or nothing: stream files only, in the scan
+// Adding a folder (with a separator), a file, a pattern, a list or nothing: stream files only, in the scan
 // list's order, never from a subfolder, after or before Q of P, Q, R (each playing in turn), the selected
 // and playing entries kept; Remove by where the selection stands against the playing entry; Clear, and
 // a confirmed dialog with the clear option, stop playback even when nothing is admitted; a cancel changes nothing.
@@ -27,6 +27,7 @@ TEST_F(PlaylistEdit, AddRemoveAndClear)
     for (const char* name : {"P", "Q", "R", "media\\a", "media\\r", "media\\_x", "media\\sub\\d", "media\\.hid\\e"})
         MakeClip(name + std::string(".pxa"), 500, 1, 3000);   // a minute: playing while looked at, or waited for
     Write("media\\c.wav", std::string("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0", 24) + std::string(24, '\0'));
+    Write("l.m3u", "#EXTM3U\r\nmedia\\r.pxa\r\nl.m3u\r\nmedia\\a.pxa\r\n");
     Start({});   // for the fixture's layout
     std::string sorted = Read("PELORIX.h"), unsorted = sorted;
     unsorted.replace(unsorted.find("0x40A00002"), 10, "0x40A00000");   // the scan list's style
@@ -39,6 +40,7 @@ TEST_F(PlaylistEdit, AddRemoveAndClear)
         {AddAfterSlot, 3, 1, 1, "media\\r.pxa", true, false, 1, "P Q r R (end)", "Q.pxa|P-|1 1 1"},
         {AddAfterSlot, 3, 0, 1, "media\\*.PXA", false, false, 3, "P Q a r _x R (end)", "P.pxa|P-|0 1 1"},
         {AddAfterSlot, 3, 2, 1, "media\\", true, false, 5, "P Q _x a r R (end)", "R.pxa|P-|5 1 1"},
+        {AddAfterSlot, 3, 1, 1, "l.m3u", true, false, 0, "P Q r a R (end)", "Q.pxa|P-|1 1 1"},   // its entries
         {AddBeforeSlot, 3, 1, 1, "media\\", false, false, 5, "P a r _x Q R (end)", "Q.pxa|P-|4 4 4"},
         {AddBeforeSlot, 3, 0, 1, "media\\_x.pxa", false, false, 1, "P _x Q R (end)", "P.pxa|P-|0 2 2"},
         {AddBeforeSlot, 3, 2, 1, "media\\r.pxa", true, false, 1, "P r Q R (end)", "R.pxa|P-|3 2 2"},
