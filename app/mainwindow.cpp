@@ -10,6 +10,7 @@
 #include "playback/playbackthread.h"
 #include "ui/commands.h"
 #include "ui/items.h"
+#include "ui/keys.h"
 #include "ui/options.h"
 #include "ui/playlist.h"
 #include "window/controls.h"
@@ -58,6 +59,7 @@ int RunMessageLoop()
     MSG message = {};
     BOOL got;
     while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+        if (HandleKey(message)) continue;   // a key standing for a control, as an accelerator would
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
@@ -126,7 +128,8 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
     case WM_DESTROY: ShutDown(); return 0;
     case WM_SIZE: ScrollOnResize(window, lParam); return 0;
     case WM_PAINT: Paint(window); return 0;
-    case WM_COMMAND: HandleCommand(window, wParam); return 0;
+    case WM_COMMAND: HandleCommand(window, wParam, lParam); return 0;
+    case WM_APPCOMMAND: if (HandleAppCommand(window, lParam)) return TRUE; break;
     case WM_HSCROLL: ScrollHorizontally(window, wParam); return 0;
     case WM_VSCROLL: ScrollVertically(window, wParam); return 0;
     case WM_COPYDATA:   // items from a second start

@@ -74,11 +74,14 @@ static int CheckOf(int slot)
     return static_cast<int>(SendMessageA(ControlHandle(slot), BM_GETCHECK, 0, 0));
 }
 
-LRESULT HandleCommand(HWND window, WPARAM wParam)
+LRESULT HandleCommand(HWND window, WPARAM wParam, LPARAM lParam)
 {
     int identifier = LOWORD(wParam);
     int code = HIWORD(wParam);
-    switch (identifier) {
+    // A control pressed (a button clicked, the Playlist double-clicked, or a key standing for either) leaves
+    // the keyboard to the Playlist, so that Space or Enter never presses a button again.
+    bool pressed = lParam && (code == BN_CLICKED || (identifier == PlaylistSlot && code == LBN_DBLCLK));
+    if (!pressed) switch (identifier) {
     case LanguageSlot: case PlaySlot: case StopSlot: case PauseSlot:
         SetFocus(window);
         break;
@@ -110,5 +113,6 @@ LRESULT HandleCommand(HWND window, WPARAM wParam)
     case ClearFirstSlot: clearBeforeAddOption = CheckOf(ClearFirstSlot); break;
     case PlaylistSlot: PlaylistNotice(window, code); break;
     }
+    if (pressed) SetFocus(ControlHandle(PlaylistSlot) ? ControlHandle(PlaylistSlot) : window);
     return 0;
 }

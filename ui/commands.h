@@ -5,5 +5,6 @@
 #include <windows.h>
 
 // The identifier is the low word of wParam, the notification code the high
-// word. An identifier without a command does nothing. Returns 0.
-LRESULT HandleCommand(HWND window, WPARAM wParam);
+// word; lParam the sending control, NULL for none. An identifier without a
+// command does nothing. Returns 0.
+LRESULT HandleCommand(HWND window, WPARAM wParam, LPARAM lParam = 0);

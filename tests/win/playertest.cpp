@@ -8,6 +8,7 @@
 
 #include "app/mainwindow.h"
 #include "encoder/streamwriter.h"
+#include "ui/keys.h"
 
 static std::string ReadFile(const std::string& path)
 {
@@ -51,7 +52,7 @@ bool PumpUntil(const std::function<bool()>& done, int seconds)
 {
     for (DWORD start = GetTickCount();; MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT)) {
         for (MSG message; PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);)
-            if (message.message != WM_QUIT) DispatchMessageA(&message);
+            if (message.message != WM_QUIT && !HandleKey(message)) DispatchMessageA(&message);   // as the loop does
         if (done()) return true;
         if (GetTickCount() - start > static_cast<DWORD>(seconds) * 1000) return false;
     }

@@ -1,6 +1,6 @@
 // The whole program as a user starts it: PELORIX.exe copied with its layout files into a folder of its own and
 // started from another (which holds a PELORIX.exe of no use) finds them and PELORIX.ini beside itself, plays the
-// Playlist to its end ("Continue with next") bit for bit, and at Exit writes PELORIX.ini there and ends with 0.
+// Playlist at Space to its end ("Continue with next") bit for bit, at Exit writes PELORIX.ini there and ends with 0.
 // Started with items, it takes them, or hands them to the one already running.
 #include "playertest.h"
 
@@ -58,7 +58,13 @@ TEST_F(Player, WholeProgramFromItsOwnFolder)
     bool shown = PumpUntil(Shown);   // PELORIX.ini read
     DeleteFileA((app + "PELORIX.ini").c_str());
     if (shown) {
-        SendMessageA(program, WM_COMMAND, PlaySlot, 0);
+        // Play by Space, which its own loop takes, once the window has the keyboard (a moment after it shows).
+        GUITHREADINFO gui = {};
+        gui.cbSize = sizeof gui, SetForegroundWindow(program);
+        PumpUntil([&] { return GetGUIThreadInfo(GetWindowThreadProcessId(program, nullptr), &gui) && gui.hwndFocus; });
+        INPUT space[2] = {{INPUT_KEYBOARD, {}}, {INPUT_KEYBOARD, {}}};
+        space[0].ki.wVk = space[1].ki.wVk = VK_SPACE, space[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, space, sizeof(INPUT));
         EXPECT_TRUE(PumpUntil([] { return !Pushed(PlaySlot) && Captures().size() == 2; }, 30)) << "still playing";
         PostMessageA(program, WM_COMMAND, ExitSlot, 0);
     }

@@ -1,5 +1,5 @@
 // The main window: start-up with and without its layout file, scrolling by window messages, the
-// language command stepping through the variants while another thread reads texts, the buffer option.
+// language command stepping through the variants while another thread reads texts, its keys, the buffer option.
 #include "playertest.h"
 
 #include <atomic>
@@ -189,6 +189,69 @@ TEST_F(Player, LanguageCommandStepsThroughVariants)
     EXPECT_TRUE(PumpUntil([&] { return WaitForSingleObject(reader, 0) == WAIT_OBJECT_0; }));
     EXPECT_EQ(torn, 0);
     EXPECT_EQ(TextOf(LanguageSlot), "Sprache");
+}
+
+// Keys as the keyboard types them at the focus, with held down around key (with == key: held till it repeats);
+// then carries out messages until key's release has been taken.
+static bool Type(WORD key, WORD with)
+{
+    std::vector<INPUT> keys;
+    auto add = [&](WORD code, DWORD flags) {
+        keys.push_back({INPUT_KEYBOARD, {}}), keys.back().ki.wVk = code, keys.back().ki.dwFlags = flags;
+    };
+    if (with) add(with, 0);
+    add(key, 0), add(key, KEYEVENTF_KEYUP);
+    if (with && with != key) add(with, KEYEVENTF_KEYUP);
+    SHORT toggled = GetKeyState(key) & 1;   // flips as each press is taken
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+    return PumpUntil([&] { return (GetKeyState(key) & 1) != toggled && GetKeyState(key) >= 0; });
+}
+
+// Each key does what its control does: at the window (the Playlist's then) or at a control; after a press the
+// focus is the Playlist's, so Space after Remove plays; a key held toggles once; plain Up and Down stay the
+// Playlist's; the media keys as their buttons; seeks taken while idle add up; Tab in slot order through what
+// takes the focus (no static, hidden or disabled control), round; Enter at a button presses it.
+TEST_F(Player, KeysActAsTheirControls)
+{
+    Start({MakeClip("P.pxa", 500, 1, 3000).path, MakeClip("Q.pxa", 500, 1, 3000).path,
+           MakeClip("R.pxa", 500, 1, 3000).path}, 0, 0, "25");
+    EnableWindow(ControlHandle(Back5MinSlot), FALSE);
+    auto look = [&] {   // rows|file|pushed|indices|focus pendingSeek
+        std::string seen = Seen();
+        HWND focus = GetFocus();
+        return Rows() + seen.substr(seen.find('|')) + "|" +
+               std::to_string(GetParent(focus) == window ? GetDlgCtrlID(focus) : -1) + " " +
+               std::to_string(playbackState.pendingSeek);
+    };
+    // focus: the control given the focus first (-1: none), which key 0 clicks.
+    struct Row { int focus; WORD key, with; const char* seen; };
+    const WORD Ctrl = VK_CONTROL;
+    const Row rows[] = {
+        {-1, VK_DOWN, 0, "P Q R (end)|Ready|--|1 1 1|35 0"}, {RemoveSlot, 0, 0, "P R (end)|Ready|--|1 1 1|35 0"},
+        {-1, VK_SPACE, 0, "P R (end)|R.pxa|P-|1 1 1|35 0"}, {-1, VK_SPACE, VK_SPACE, "P R (end)|R.pxa|PP|1 1 1|35 0"},
+        {-1, VK_SPACE, 0, "P R (end)|R.pxa|P-|1 1 1|35 0"}, {-1, VK_UP, Ctrl, "P R (end)|P.pxa|P-|0 0 0|35 0"},
+        {-1, VK_DOWN, Ctrl, "P R (end)|R.pxa|P-|1 1 1|35 0"}, {-1, VK_UP, 0, "P R (end)|R.pxa|P-|1 0 0|35 0"},
+        {-1, VK_RETURN, 0, "P R (end)|P.pxa|P-|0 0 0|35 0"},
+        {-1, VK_MEDIA_PLAY_PAUSE, 0, "P R (end)|P.pxa|PP|0 0 0|35 0"},
+        {-1, VK_MEDIA_NEXT_TRACK, 0, "P R (end)|R.pxa|P-|1 1 1|35 0"},
+        {-1, VK_MEDIA_PREV_TRACK, 0, "P R (end)|P.pxa|P-|0 0 0|35 0"},
+        {-1, VK_MEDIA_STOP, 0, "P R (end)|Ready|--|0 0 0|35 0"}, {-1, VK_LEFT, 0, "P R (end)|Ready|--|0 0 0|35 -150"},
+        {-1, VK_RIGHT, 0, "P R (end)|Ready|--|0 0 0|35 0"}, {-1, VK_LEFT, Ctrl, "P R (end)|Ready|--|0 0 0|35 -3000"},
+        {-1, VK_RIGHT, Ctrl, "P R (end)|Ready|--|0 0 0|35 0"}, {-1, VK_DELETE, 0, "R (end)|Ready|--|0 0 0|35 0"},
+        {PlaylistSlot, VK_TAB, 0, "R (end)|Ready|--|0 0 0|0 0"},
+        {LanguageSlot, VK_TAB, VK_SHIFT, "R (end)|Ready|--|0 0 0|35 0"},
+        {NextSlot, VK_TAB, 0, "R (end)|Ready|--|0 0 0|25 0"}, {AdvanceSlot, VK_TAB, 0, "R (end)|Ready|--|0 0 0|10 0"},
+        {PreviousSlot, VK_TAB, 0, "R (end)|Ready|--|0 0 0|12 0"}, {RemoveSlot, VK_RETURN, 0, "(end)|Ready|--|0 0 0|35 0"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "row " << &row - rows);
+        if (row.focus >= 0) SetFocus(ControlHandle(row.focus));
+        if (row.key) ASSERT_TRUE(Type(row.key, row.with));
+        else SendMessageA(ControlHandle(row.focus), BM_CLICK, 0, 0);
+        // What it shows, once a session has opened or ended (Space while one opens would be Play again).
+        auto settled = [] { return playbackState.playing == playbackState.threadActive; };
+        EXPECT_TRUE(PumpUntil([&] { return look() == row.seen && settled(); })) << look();
+    }
 }
 
 TEST(PlaybackOptions, FramesPerBufferFromText)
