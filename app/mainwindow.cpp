@@ -13,6 +13,7 @@
 #include "ui/keys.h"
 #include "ui/options.h"
 #include "ui/playlist.h"
+#include "ui/playlistview.h"
 #include "window/controls.h"
 #include "window/layout.h"
 #include "window/paths.h"
@@ -93,6 +94,7 @@ static void StartUp(HWND window)
     if (LoadProgramLayout(window, languageNumber) != Ok) return;
     InitPlaybackOptions();
     CreateControls(window, programInstance, units);
+    WatchPlaylistRows(ControlHandle(PlaylistSlot));
     ShowIdleTexts();
     ResetPlaybackFlags();
     FillPlaylist();
@@ -135,6 +137,9 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
     case WM_COPYDATA:   // items from a second start
         return startedUp && !shutDown && TakeHandedItems(window, reinterpret_cast<COPYDATASTRUCT*>(lParam));
     case WM_DROPFILES: DropItems(reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_MEASUREITEM: return MeasurePlaylistRow(window, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+    case WM_DRAWITEM: return DrawPlaylistRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case PlayingMessage: ShowPlaying(window, MainCaption, reinterpret_cast<const char*>(lParam)); return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

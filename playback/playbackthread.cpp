@@ -29,6 +29,8 @@ static unsigned char dataBlock[2 * DataAreaSize];
 static unsigned char carriedValue[2];
 static bool carrying;
 
+static HWND sessionWindow;   // playback thread only: the main window its session reports to
+
 static void SetButtonState(int slot, int state)
 {
     SendMessageA(ControlHandle(slot), BM_SETSTATE, state, 0);
@@ -104,6 +106,8 @@ void EndSession(int code)
     ShowIdleTexts();
     if (code == Failed) ShowLayoutText(PositionSlot, CannotPlayText);
     playbackState.playing = 0;
+    // Before threadActive clears: a session started after it cannot report first.
+    SendMessageA(sessionWindow, PlayingMessage, 0, 0);
     playbackState.threadActive = 0;
     SetButtonState(PlaySlot, 0);
     SetButtonState(PauseSlot, 0);
@@ -185,6 +189,7 @@ int OpenSession(HWND mainWindow)
     FillBuffer(*buffers[1]);
     waveOutRestart(device);
     playbackState.playing = 1;
+    SendMessageA(mainWindow, PlayingMessage, 0, reinterpret_cast<LPARAM>(playbackState.currentPath));
     return Ok;
 }
 
@@ -328,6 +333,7 @@ static int NextEntry(bool& moveSelection)
 DWORD WINAPI PlaybackThreadMain(LPVOID mainWindow)
 {
     HWND window = static_cast<HWND>(mainWindow);
+    sessionWindow = window;
     for (;;) {
         if (OpenSession(window) != Ok) return Failed;
         EntryEnd end = PlayEntry();

@@ -15,6 +15,10 @@ const DWORD ShutdownMillis = 2000;   // how long the exit waits for the playback
 
 extern StreamHeader streamHeader;    // playback thread: the open stream's header
 
+// Sent to the main window as a session has opened an entry (lParam: its path,
+// valid while the message is carried out) and as the session ends (lParam 0).
+const UINT PlayingMessage = WM_APP + 50;
+
 // Window thread. Resumes when paused; otherwise, with no thread and a
 // non-empty Playlist, starts the PlaybackThread on currentIndex.
 void StartPlayback(HWND mainWindow);

@@ -44,8 +44,9 @@ void CreateControls(HWND mainWindow, HINSTANCE instance, const LayoutUnits& unit
         controlHandles[slot] = nullptr;
         if (spec.type < 0) continue;
         ControlPlace place = PlaceControl(spec, units);
-        controlHandles[slot] = CreateWindowExA(0, ClassForType(spec.type), LayoutText(slot),
-                                               static_cast<DWORD>(spec.style),
+        DWORD style = static_cast<DWORD>(spec.style);
+        if (slot == PlaylistSlot && spec.type == 3) style |= PlaylistStyle;
+        controlHandles[slot] = CreateWindowExA(0, ClassForType(spec.type), LayoutText(slot), style,
                                                place.x, place.y, place.width, place.height,
                                                mainWindow, reinterpret_cast<HMENU>(static_cast<intptr_t>(slot)),
                                                instance, nullptr);

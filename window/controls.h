@@ -19,6 +19,10 @@ enum ControlSlot {
     ScanSlot = 36,       // the names one folder scan found
 };
 
+// Added to the Playlist's style from the layout: the main window draws its rows
+// (name first), the list box keeps the whole paths, and scrolls sideways.
+const DWORD PlaylistStyle = LBS_OWNERDRAWFIXED | LBS_HASSTRINGS | WS_HSCROLL;
+
 // Text slots that no control shows as its caption.
 enum TextSlot {
     CannotPlayText = 42, IdleText = 43, UnsupportedText = 44, EndMarkerText = 45, SeekPreviewText = 46,
@@ -38,7 +42,8 @@ LayoutUnits MeasureLayoutUnits(HWND window);
 // For each slot 0..59 whose type is 0 or more, in rising order: a child of the
 // main window of class "static", "button", "edit" or "listbox" by type (any
 // other type names no class, so creation fails), captioned with the slot's
-// text, with the slot's style, placed in layout units, identifier = slot.
+// text, with the slot's style (a Playlist list box's with PlaylistStyle added),
+// placed in layout units, identifier = slot.
 void CreateControls(HWND mainWindow, HINSTANCE instance, const LayoutUnits& units);
 
 // A text of the layout into a control, copied first, so it is safe on the

@@ -11,6 +11,7 @@
 #include "codec/framedecoder.h"
 #include "playback/playbackthread.h"
 #include "playback/position.h"
+#include "ui/playlistview.h"
 
 class PlayerPlaying : public Player {};   // its own name, for choosing these tests
 
@@ -112,6 +113,75 @@ TEST_F(PlayerPlaying, EndOfTrackRules)
             EXPECT_TRUE(stopped ? played >= 0 : played == buffers[clip]) << "opening " << i;
         }
     }
+}
+
+// How far right a row's ink reaches, drawn as the list box has it drawn, unselected, into a bitmap.
+static int Reach(HWND window, int row)
+{
+    HDC screen = GetDC(nullptr), dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 2000, 20);
+    HGDIOBJ before = SelectObject(dc, bitmap);
+    DRAWITEMSTRUCT draw = {ODT_LISTBOX, PlaylistSlot, static_cast<UINT>(row), ODA_DRAWENTIRE, 0,
+                           ControlHandle(PlaylistSlot), dc, {0, 0, 2000, 20}, 0};
+    SendMessageA(window, WM_DRAWITEM, PlaylistSlot, reinterpret_cast<LPARAM>(&draw));
+    int reach = 0;
+    for (int x = 0; x < 2000; x++)
+        for (int y = 0; y < 20; y++) reach = GetPixel(dc, x, y) != GetSysColor(COLOR_WINDOW) ? x + 1 : reach;
+    SelectObject(dc, before), DeleteObject(bitmap), DeleteDC(dc), ReleaseDC(nullptr, screen);
+    return reach;
+}
+
+// What plays, at a glance: the caption names it and its row is marked, drawn bold, through Advance, Next, a
+// Remove before it, Stop and the end of a track; each row shows the file name before its folder while the list
+// box keeps the path, which PELORIX.ini gets; the sideways extent follows the widest row, a deep path's.
+TEST_F(PlayerPlaying, WhatPlaysAtAGlance)
+{
+    const std::string deep = std::string(150, 'd') + "\\";
+    CreateDirectoryA((folder + deep).c_str(), nullptr);
+    Clip a = MakeClip("a.wav", 8000, 1, 30), b = MakeClip("b.wav", 8000, 1, 400, 2),
+         c = MakeClip(deep + "c.wav", 8000, 1, 400);
+    Start({a.path, b.path, c.path}, 0, 1, "25");
+    HWND list = ControlHandle(PlaylistSlot);
+    static char shown[ShownSize];
+    auto glance = [&] {   // "caption|rows", each the text before the gap, the marked one after ">"
+        std::string seen = (GetWindowTextA(window, shown, ShownSize), shown) + std::string("|");
+        for (int row = 0; row < SendMessageA(list, LB_GETCOUNT, 0, 0); row++) {
+            seen += ShownRow(row, shown, ShownSize) ? " >" : " ";
+            seen += std::string(shown).substr(0, std::string(shown).find("   "));
+        }
+        return seen;
+    };
+    // click or double-click row n, Remove, Next, Stop, Advance toggled, ended; then the glance and row 1's reach
+    const std::pair<const char*, const char*> steps[] = {
+        {"", "PELORIX 2.2| a.wav b.wav c.wav (end)"},
+        {"d0", "b.wav - PELORIX 2.2| a.wav >b.wav c.wav (end)"},   // a ran out: Advance
+        {"N", "c.wav - PELORIX 2.2| a.wav b.wav >c.wav (end)"},
+        {"c0R", "c.wav - PELORIX 2.2| b.wav >c.wav (end)"}, {"S", "PELORIX 2.2| b.wav c.wav (end)"},
+        {"Ad0e", "PELORIX 2.2| b.wav c.wav (end)"},
+    };
+    std::vector<int> reach;
+    for (const auto& [actions, view] : steps) {
+        SCOPED_TRACE(actions);
+        for (const char* act = actions; *act; act++) {
+            if (*act == 'c' || *act == 'd') Click(act[1] - '0', *act == 'd'), act++;
+            if (*act == 'R' || *act == 'N' || *act == 'S')
+                Command(*act == 'R' ? RemoveSlot : *act == 'N' ? NextSlot : StopSlot);
+            if (*act == 'A') SendMessageA(ControlHandle(AdvanceSlot), BM_CLICK, 0, 0);
+            if (*act == 'e') { EXPECT_TRUE(PumpUntil(Ended, 30)); }
+        }
+        EXPECT_TRUE(PumpUntil([&] { return glance() == view; })) << glance();
+        reach.push_back(Reach(window, 1));
+    }
+    EXPECT_TRUE(reach[1] > reach[0] && reach[0] > 0 && reach[0] == reach[2]) << reach[1] << " " << reach[0];
+    EXPECT_EQ((ShownRow(1, shown, ShownSize), std::string(shown)), "c.wav   " + folder + deep);
+    EXPECT_EQ(Rows(), "b c (end)");   // the paths, as LB_GETTEXT gives them
+    RECT box;
+    GetClientRect(list, &box);
+    LRESULT wide = SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0);
+    Click(1), Command(RemoveSlot);
+    EXPECT_TRUE(wide > box.right && SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0) < wide - 500) << wide;
+    Command(ExitSlot);
+    EXPECT_NE(Read("PELORIX.ini").find(b.path + "\r\n"), std::string::npos);
 }
 
 // What the device plays follows the seeks at once, bit for bit: the old position's audio stops before the
