@@ -46,7 +46,7 @@ static SettingsRecord CurrentRecord()
 void ReadSettings()
 {
     CloseSettingsFile();   // a start-up that ended before the fill left it open
-    settingsFile = fopen(settingsPath, "r");
+    settingsFile = fopen(settingsReadPath, "r");
     if (!settingsFile) return;
     SettingsRecord record = CurrentRecord();
     ReadSettingsRecord(settingsFile, record);

@@ -116,6 +116,7 @@ void Player::SetUp()
              testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
     std::filesystem::remove_all(folder), std::filesystem::create_directories(folder);
     Write("PELORIX.exe", "");   // SearchPathA finds it here as long as the test's own folder has none
+    SetEnvironmentVariableA("APPDATA", folder.substr(0, folder.size() - 1).c_str());   // not the prefix's
     ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
     for (int opening = 0; DeleteFileA(CaptureName(opening).c_str()); opening++) {}
 }

@@ -84,7 +84,8 @@ static BOOL CALLBACK CountPlayer(HWND window, LPARAM count)
 
 // Items relative to where each start is made: the first start puts its own in after the selected entry and
 // plays the first; a second start, while it runs, hands its items over and ends with 0, writing nothing, and
-// the one window adds them after the selected entry and plays the first of them. Bad items are left out.
+// the one window adds them after the selected entry and plays the first of them. Bad items are left out. The
+// folder can't be written (a folder named as the write probe): both starts take the user's own PELORIX.ini.
 TEST_F(Player, StartsWithItemsAndHandsThemOver)
 {
     const std::string app = folder + "app\\";
@@ -93,6 +94,7 @@ TEST_F(Player, StartsWithItemsAndHandsThemOver)
     for (const char* name : {"a", "b", "more\\c", "more\\d", "e f"}) MakeClip(name + std::string(".wav"), 500, 1, 3000);
     const std::string settings = "10\r\n0\r\n0\r\n0\r\n0\r\n1\r\n*.*\r\n" + folder + "a.wav\r\n";
     Write("app\\PELORIX.ini", settings);
+    CreateDirectoryA((app + "PELORIX.ini.try").c_str(), nullptr);
     auto seen = [&] {   // "rows cursor|what plays", the folder left out (Wine passes no row's text to another process)
         char text[PathSize] = "";
         HWND list = GetDlgItem(program, PlaylistSlot);
@@ -113,5 +115,6 @@ TEST_F(Player, StartsWithItemsAndHandsThemOver)
     EXPECT_EQ(Ended(first), 0u);
     std::string rows;
     for (const char* name : {"a", "b", "more\\c", "more\\d", "e f"}) rows += folder + name + ".wav\r\n";
-    EXPECT_EQ(Read("app\\PELORIX.ini"), "10\r\n0\r\n0\r\n0\r\n0\r\n5\r\n*.*\r\n" + rows);
+    EXPECT_EQ(Read("PELORIX\\PELORIX.ini"), "10\r\n0\r\n0\r\n0\r\n0\r\n5\r\n*.*\r\n" + rows);
+    EXPECT_EQ(Read("app\\PELORIX.ini"), settings);
 }

@@ -1,5 +1,6 @@
 // The program started beside a PELORIX.ini shows its options and Playlist, writes the file at exit so it
-// reads back the same, and keeps it on a failed write. The lines themselves are the native tests'.
+// reads back the same, and keeps it on a failed write; in a folder that can't be written it uses the user's own in
+// APPDATA. The lines themselves are the native tests'.
 #include "playertest.h"
 
 #include "ui/options.h"
@@ -94,5 +95,34 @@ TEST_F(Settings, FailedWriteKeepsTheOldFile)
         if (kind == SettingsFolder) EXPECT_EQ(GetFileAttributesA("PELORIX.ini"), FILE_ATTRIBUTE_DIRECTORY);
         else EXPECT_EQ(Read("PELORIX.ini"), old);
         EXPECT_EQ(GetFileAttributesA("PELORIX.ini.new") != INVALID_FILE_ATTRIBUTES, kind == TemporaryFolder);
+    }
+}
+
+// Beside the executable while its folder can be written, else in %APPDATA%\PELORIX (the test's folder here), read
+// from there once written and until then from beside. Wine lets root write anywhere, so a folder named as the
+// write probe stands for the folder that can't be written.
+TEST_F(Settings, ReadOnlyFolderUsesTheUsersOwn)
+{
+    // beside, user: the last folder each file holds (nullptr: none); shown at start; user: the one written
+    struct Row { bool readOnly; const char* beside; const char* user; const char* shown; bool userWritten; };
+    const Row rows[] = {{false, "b", "u", "b", false}, {false, nullptr, "u", "*.*", false},
+                        {true, "b", nullptr, "b", true}, {true, "b", "u", "u", true}, {true, nullptr, nullptr, "*.*", true}};
+    auto file = [](const char* last) { return last ? "10\r\n0\r\n0\r\n0\r\n0\r\n0\r\n" + std::string(last) + "\r\n" : ""; };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.readOnly) + file(row.beside) + "|" + file(row.user));
+        DeleteFileA("PELORIX.ini"), DeleteFileA("PELORIX\\PELORIX.ini"), RemoveDirectoryA("PELORIX");
+        RemoveDirectoryA("PELORIX.ini.try");
+        if (row.readOnly) CreateDirectoryA("PELORIX.ini.try", nullptr);
+        if (row.beside) Write("PELORIX.ini", file(row.beside));
+        if (row.user) CreateDirectoryA("PELORIX", nullptr), Write("PELORIX\\PELORIX.ini", file(row.user));
+        Open();
+        EXPECT_EQ(lastFolder, std::string(row.shown));
+        strcpy(lastFolder, "exit");
+        EXPECT_TRUE(Close());
+        EXPECT_EQ(Read("PELORIX.ini"), file(row.userWritten ? row.beside : "exit"));
+        EXPECT_EQ(Read("PELORIX\\PELORIX.ini"), file(row.userWritten ? "exit" : row.user));
+        Open();
+        EXPECT_EQ(lastFolder, std::string("exit"));   // read from where it was written
+        EXPECT_TRUE(Close());
     }
 }
