@@ -6,7 +6,8 @@
 
 // Before any window: the arguments after the program's name, each converted
 // to the ANSI code page and resolved against the current directory; those
-// that cannot be are dropped. Returns how many were kept.
+// that cannot be are dropped; a /add among them (any case) adds them all
+// without playing any. Returns how many were kept.
 int ReadCommandLine();
 
 // Offers the items, with settingsPath, to each top-level window of the class
@@ -16,9 +17,9 @@ int HandItemsOver(const char* className);
 
 // WM_COPYDATA of a started-up main window: items handed over for this
 // window's own PELORIX.ini (named alike but for case) are added and the first
-// plays. TRUE when taken.
+// plays, unless they came with /add. TRUE when taken.
 LRESULT TakeHandedItems(HWND window, const COPYDATASTRUCT* data);
 
 // Once the main window has started up: the command line's items added, the
-// first playing.
+// first playing unless /add was given.
 void AddCommandItems(HWND window);

@@ -1,10 +1,12 @@
 # The release bundle of the windows configuration: `--target package` makes a
 # ZIP and an NSIS installer (makensis, Debian's nsis), both named with the
-# project version. Everything sits in one folder, as PELORIX.exe looks for its
-# layout files and PELORIX.ini beside itself.
-install(TARGETS PELORIX pelorix-encode pelorix-decode pelorix-layout RUNTIME DESTINATION .)
+# project version. The player sits with its layout files (it looks for them
+# beside itself), the user's guide and the licence; the tools in tools\, a
+# folder that can go on the PATH without the player.
+install(TARGETS PELORIX RUNTIME DESTINATION .)
+install(TARGETS pelorix-encode pelorix-decode pelorix-layout RUNTIME DESTINATION tools)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/layouts/ DESTINATION . FILES_MATCHING PATTERN "PELORIX.h*")
-install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/GUIDE.txt ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
 
 set(CPACK_VERBATIM_VARIABLES ON)   # NSIS values as written here
 set(CPACK_PACKAGE_NAME PELORIX)
@@ -13,23 +15,18 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Audio player for a lossless format of its
 set(CPACK_PACKAGE_INSTALL_DIRECTORY PELORIX)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY PELORIX)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-# Start-menu shortcut PELORIX\PELORIX.lnk to the exe in the install folder
-# itself (CPACK_PACKAGE_EXECUTABLES would point into bin\). The uninstaller
-# runs the delete twice: for the folder recorded and the one chosen.
-set(CPACK_NSIS_CREATE_ICONS_EXTRA "CreateShortCut \"$SMPROGRAMS\\$STARTMENU_FOLDER\\PELORIX.lnk\" \"$INSTDIR\\PELORIX.exe\"")
-set(CPACK_NSIS_DELETE_ICONS_EXTRA "Delete \"$SMPROGRAMS\\$MUI_TEMP\\PELORIX.lnk\"")
+# cmake/NSIS.template.in: a per-user install by default, the shortcut, the
+# verbs, the PATH option and the uninstaller that keeps PELORIX.ini.
+list(APPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/cmake)
 set(CPACK_NSIS_PACKAGE_NAME PELORIX)
 set(CPACK_NSIS_DISPLAY_NAME "PELORIX ${PROJECT_VERSION}")
-set(CPACK_NSIS_INSTALLED_ICON_NAME PELORIX.exe)
-set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   # A 64-bit stub: the exes are 64-bit, and a 32-bit installer would land in
-  # "Program Files (x86)" (and not run at all under a wine64-only Wine).
+  # "Program Files (x86)" for /AllUsers (and not run at all under a
+  # wine64-only Wine).
   set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
   set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 endif()
-# The player writes PELORIX.ini beside itself; without it gone, the folder stays.
-set(CPACK_NSIS_EXTRA_UNINSTALL_COMMANDS "Delete \"$INSTDIR\\PELORIX.ini\"")
 
 find_program(PELORIX_MAKENSIS makensis)
 if(PELORIX_MAKENSIS)
