@@ -22,6 +22,7 @@
 
 static const char* const MainClassName = "PELORIX";
 static const char* const MainCaption = "PELORIX 2.2";
+static const int PlayerIcon = 1;   // the ICON of the exe's resources (cmake/resources.cmake)
 
 static HINSTANCE programInstance;   // for creating the controls
 static bool startedUp;              // the layout loaded and the controls exist
@@ -31,16 +32,20 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
 
 ATOM RegisterMainWindowClass(HINSTANCE instance)
 {
-    WNDCLASSA windowClass = {};
+    WNDCLASSEXA windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = MainWindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(PlayerIcon));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(PlayerIcon), IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                                        LR_SHARED));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     windowClass.lpszMenuName = nullptr;
     windowClass.lpszClassName = MainClassName;
-    return RegisterClassA(&windowClass);
+    return RegisterClassExA(&windowClass);
 }
 
 HWND OpenMainWindow(HINSTANCE instance, int showCommand)

@@ -56,7 +56,7 @@ TEST_F(Player, StartUpAndScrolling)
     EXPECT_EQ(FindWindowA("PELORIX", "PELORIX 2.2"), window);
     WNDCLASSA c = {};
     EXPECT_TRUE(GetClassInfoA(instance, "PELORIX", &c) && c.style == 3 &&
-                c.hbrBackground == reinterpret_cast<HBRUSH>(16) && c.hIcon == LoadIconA(nullptr, IDI_APPLICATION) &&
+                c.hbrBackground == reinterpret_cast<HBRUSH>(16) && c.hIcon && c.hIcon != LoadIconA(nullptr, IDI_APPLICATION) &&
                 c.hCursor == LoadCursorA(nullptr, IDC_ARROW));
     // The units from the system font: a variable-pitch one (bit 0 set) has columns of 3/2 its average
     // width; a fifth of a line is the margin.
