@@ -15,6 +15,7 @@
 #include "ui/playlist.h"
 #include "ui/playlistview.h"
 #include "window/controls.h"
+#include "window/dpi.h"
 #include "window/layout.h"
 #include "window/paths.h"
 #include "window/scrolling.h"
@@ -27,6 +28,9 @@ static const int PlayerIcon = 1;   // the ICON of the exe's resources (cmake/res
 static HINSTANCE programInstance;   // for creating the controls
 static bool startedUp;              // the layout loaded and the controls exist
 static bool shutDown;               // WM_DESTROY has been handled
+static int windowDpi;               // the DPI the controls' font and units are made for
+static HFONT controlFont;           // of the controls at windowDpi; NULL: the system font (96 DPI)
+static LayoutUnits layoutUnits;     // measured from controlFont; every size comes from them
 
 static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -55,6 +59,10 @@ HWND OpenMainWindow(HINSTANCE instance, int showCommand)
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                   nullptr, nullptr, instance, nullptr);
     if (!window) return nullptr;
+    if (startedUp) {   // big enough for every control, as far as the monitor allows; the bars scroll the rest
+        SIZE extent = LayoutExtent(layoutUnits);
+        FitMainWindow(window, extent.cx, extent.cy, windowDpi);
+    }
     ShowWindow(window, showCommand);
     UpdateWindow(window);
     return window;
@@ -91,7 +99,10 @@ static void StartUp(HWND window)
 {
     startedUp = false;
     shutDown = false;
-    LayoutUnits units = MeasureLayoutUnits(window);
+    windowDpi = WindowDpi(window);
+    if (controlFont) DeleteObject(controlFont);
+    controlFont = MakeFontForDpi(windowDpi);
+    LayoutUnits units = layoutUnits = MeasureLayoutUnits(window, controlFont);
     InitScrolling(units);
     ForgetControls();
     SetDefaultOptions();
@@ -99,6 +110,7 @@ static void StartUp(HWND window)
     if (LoadProgramLayout(window, languageNumber) != Ok) return;
     InitPlaybackOptions();
     CreateControls(window, programInstance, units);
+    if (controlFont) PlaceControls(units, controlFont);
     WatchPlaylistRows(ControlHandle(PlaylistSlot));
     ShowIdleTexts();
     ResetPlaybackFlags();
@@ -121,6 +133,30 @@ static void ShutDown()
     PostQuitMessage(0);
 }
 
+// WM_DPICHANGED: the font and units of the new DPI, every control placed in
+// them with the canvas back at 0, and the window at the suggested rectangle
+// (without one, as large as the layout).
+static void ChangeDpi(HWND window, int dpi, const RECT* suggested)
+{
+    if (!startedUp || shutDown || dpi <= 0) return;
+    HFONT font = MakeFontForDpi(dpi);
+    windowDpi = dpi;
+    layoutUnits = MeasureLayoutUnits(window, font);
+    InitScrolling(layoutUnits);
+    PlaceControls(layoutUnits, font);
+    if (controlFont) DeleteObject(controlFont);
+    controlFont = font;
+    SIZE extent = LayoutExtent(layoutUnits);
+    if (suggested)
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    else FitMainWindow(window, extent.cx, extent.cy, dpi);
+    RECT client = {};
+    GetClientRect(window, &client);   // the bars for the new units, also when the size stayed
+    ScrollOnResize(window, MAKELPARAM(client.right, client.bottom));
+    InvalidateRect(window, nullptr, TRUE);
+}
+
 static void Paint(HWND window)
 {
     PAINTSTRUCT paint;
@@ -135,6 +171,9 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
     case WM_DESTROY: ShutDown(); return 0;
     case WM_SIZE: ScrollOnResize(window, lParam); return 0;
     case WM_PAINT: Paint(window); return 0;
+    case WM_DPICHANGED:   // wParam the new DPI, lParam the suggested window rectangle
+        ChangeDpi(window, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_COMMAND: HandleCommand(window, wParam, lParam); return 0;
     case WM_APPCOMMAND: if (HandleAppCommand(window, lParam)) return TRUE; break;
     case WM_HSCROLL: ScrollHorizontally(window, wParam); return 0;

@@ -17,11 +17,13 @@ void ForgetControls()
     for (HWND& handle : controlHandles) handle = nullptr;
 }
 
-LayoutUnits MeasureLayoutUnits(HWND window)
+LayoutUnits MeasureLayoutUnits(HWND window, HFONT font)
 {
     TEXTMETRICA metrics = {};
     HDC deviceContext = GetDC(window);
+    HGDIOBJ before = font ? SelectObject(deviceContext, font) : nullptr;
     GetTextMetricsA(deviceContext, &metrics);
+    if (before) SelectObject(deviceContext, before);
     ReleaseDC(window, deviceContext);
     return UnitsFromMetrics(metrics.tmHeight, metrics.tmAveCharWidth, metrics.tmPitchAndFamily);
 }
@@ -51,6 +53,31 @@ void CreateControls(HWND mainWindow, HINSTANCE instance, const LayoutUnits& unit
                                                mainWindow, reinterpret_cast<HMENU>(static_cast<intptr_t>(slot)),
                                                instance, nullptr);
     }
+}
+
+void PlaceControls(const LayoutUnits& units, HFONT font)
+{
+    for (int slot = 0; slot < SlotCount; slot++) {
+        if (!controlHandles[slot]) continue;
+        ControlPlace place = PlaceControl(LayoutControl(slot), units);
+        SendMessageA(controlHandles[slot], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        MoveWindow(controlHandles[slot], place.x, place.y, place.width, place.height, TRUE);
+    }
+}
+
+SIZE LayoutExtent(const LayoutUnits& units)
+{
+    SIZE extent = {0, 0};
+    for (int slot = 0; slot < SlotCount; slot++) {
+        if (!controlHandles[slot]) continue;
+        ControlPlace place = PlaceControl(LayoutControl(slot), units);
+        if (place.x + place.width > extent.cx) extent.cx = place.x + place.width;
+        if (place.y + place.height > extent.cy) extent.cy = place.y + place.height;
+    }
+    // A column and a margin beyond the far edges, as the near edges have.
+    extent.cx += units.charWidth;
+    extent.cy += units.topMargin;
+    return extent;
 }
 
 void ShowLayoutText(int controlSlot, int textSlot)

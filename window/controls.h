@@ -36,8 +36,9 @@ HWND ControlHandle(int slot);
 // Every handle back to NULL; start-up, before the layout load.
 void ForgetControls();
 
-// The units of the window's default font (GetDC, GetTextMetricsA, ReleaseDC).
-LayoutUnits MeasureLayoutUnits(HWND window);
+// The units of font in the window's DC (GetDC, GetTextMetricsA, ReleaseDC);
+// of the window's default font when font is NULL.
+LayoutUnits MeasureLayoutUnits(HWND window, HFONT font);
 
 // For each slot 0..59 whose type is 0 or more, in rising order: a child of the
 // main window of class "static", "button", "edit" or "listbox" by type (any
@@ -45,6 +46,14 @@ LayoutUnits MeasureLayoutUnits(HWND window);
 // text, with the slot's style (a Playlist list box's with PlaylistStyle added),
 // placed in layout units, identifier = slot.
 void CreateControls(HWND mainWindow, HINSTANCE instance, const LayoutUnits& units);
+
+// Each control that exists gets font (NULL: the system font) and its place in
+// units, as for the canvas scrolled to 0; after a change of DPI.
+void PlaceControls(const LayoutUnits& units, HFONT font);
+
+// Pixels from the client area's corner to the far right and bottom edges of
+// the controls that exist, plus one column and one top margin.
+SIZE LayoutExtent(const LayoutUnits& units);
 
 // A text of the layout into a control, copied first, so it is safe on the
 // playback thread while the window thread reloads the layout.

@@ -103,6 +103,16 @@ static int PrintRect(const char* id)
     return 0;
 }
 
+// The main window's client area, in screen pixels.
+static int PrintClient()
+{
+    RECT rect;
+    if (!FindPlayer() || !GetClientRect(mainWindow, &rect)) return 1;
+    MapWindowPoints(mainWindow, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    printf("%ld %ld %ld %ld\n", (long)rect.left, (long)rect.top, (long)rect.right, (long)rect.bottom);
+    return 0;
+}
+
 // The system font, as the player measures it for its layout units.
 static int PrintMetrics()
 {
@@ -188,6 +198,7 @@ static const Operation Operations[] = {
     {"stamped", "ID [CODE]", 1, 2, StampedCommand},
     {"close", "", 0, 0, [](int, char**) { return FindPlayer() && PostMessageA(mainWindow, WM_CLOSE, 0, 0) ? 0 : 1; }},
     {"rect", "ID", 1, 1, [](int, char** a) { return PrintRect(a[0]); }},   // left top right bottom, screen pixels
+    {"client", "", 0, 0, [](int, char**) { return PrintClient(); }},   // left top right bottom, screen pixels
     {"move", "X Y W H", 4, 4,
      [](int, char** a) {
          return FindPlayer() && SetWindowPos(mainWindow, nullptr, atoi(a[0]), atoi(a[1]), atoi(a[2]), atoi(a[3]),

@@ -89,10 +89,10 @@ e2e_wait_exit() { e2e_poll "$2" e2e_ended "$1" || return 124; wait "$1"; }
 e2e_ended() { ! kill -0 "$1" 2>/dev/null; }
 
 e2e_require_xvfb() { command -v Xvfb >/dev/null || e2e_skip "Xvfb is not installed (apt-get install xvfb)"; }
-# A private Xvfb on a display it picks itself (-displayfd); exports DISPLAY.
+# A private Xvfb on a display it picks itself (-displayfd), of the screen WxHxD (default 1280x1024x24); exports DISPLAY.
 e2e_start_display() {
     e2e_require_xvfb
-    Xvfb -displayfd 8 -screen 0 1280x1024x24 -nolisten tcp 8>"$E2E_DIR/xvfb.display" 2>"$E2E_DIR/xvfb.log" 9>&- &
+    Xvfb -displayfd 8 -screen 0 "${1:-1280x1024x24}" -nolisten tcp 8>"$E2E_DIR/xvfb.display" 2>"$E2E_DIR/xvfb.log" 9>&- &
     E2E_XVFB_PID=$!
     e2e_await $E2E_XVFB_PID "$E2E_DIR/xvfb.log" "Xvfb gave no display number" test -s "$E2E_DIR/xvfb.display"
     export DISPLAY=:$(head -n 1 "$E2E_DIR/xvfb.display")
