@@ -118,16 +118,10 @@ void EndSession(int code)
 // refused rather than copied.
 static int ReadCurrentPath()
 {
-    HWND playlist = ControlHandle(PlaylistSlot);
     int index = playbackState.currentIndex;
     playbackState.currentPath[0] = 0;
     if (index < 0 || index >= playbackState.playlistCount) return Failed;
-    LRESULT length = SendMessageA(playlist, LB_GETTEXTLEN, index, 0);
-    if (length < 0 || length >= PathSize) return Failed;
-    length = SendMessageA(playlist, LB_GETTEXT, index, reinterpret_cast<LPARAM>(playbackState.currentPath));
-    if (length < 0 || length >= PathSize) return Failed;
-    playbackState.currentPath[length] = 0;
-    return Ok;
+    return ReadListRow(ControlHandle(PlaylistSlot), index, playbackState.currentPath, PathSize) < 0 ? Failed : Ok;
 }
 
 static int FailOpen(int closeFile)

@@ -9,6 +9,7 @@
 #include "ui/items.h"
 #include "ui/options.h"
 #include "ui/playlist.h"
+#include "window/paths.h"
 
 static const char AllFiles[] = "*.*";
 // One filter: the description "*.*" with an empty pattern, then the list's end.
@@ -16,12 +17,6 @@ static const char DialogFilter[6] = {'*', '.', '*', 0, 0, 0};
 
 static char dialogAnswer[PathSize];
 static char dialogTitle[64];   // asked for, never read
-
-// Windows takes both separators, and a typed answer may hold either.
-static bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
 
 // Ok when the dialog was confirmed with an answer the scan can use: one that
 // ends in a separator needs room for "*.*" after it. A longer answer is

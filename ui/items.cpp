@@ -16,6 +16,7 @@
 #include "ui/options.h"
 #include "ui/playlist.h"
 #include "window/controls.h"
+#include "window/paths.h"
 
 static const char AllFiles[] = "*.*";
 // A list line in UTF-8 takes up to three bytes for a character of the ANSI
@@ -27,12 +28,6 @@ static bool beforeMode;   // entries go in before the selected entry, which move
 static int nextPlace;     // after mode: the row the next entry goes to
 static int firstPut;      // row of the first entry put in; -1: none yet
 static int putCount;
-
-// Windows takes both separators, and a typed answer may hold either.
-static bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
 
 // The part after the last separator (and after a drive's colon).
 static const char* NamePart(const char* path)
@@ -138,13 +133,9 @@ static int ScanFolder(const char* pattern)
 // is no such name or the path would be longer than a Playlist entry may be.
 static bool CandidatePath(int j, const char* folder, char* candidate)
 {
-    HWND scanList = ControlHandle(ScanSlot);
-    LRESULT length = SendMessageA(scanList, LB_GETTEXTLEN, j, 0);
-    if (length <= 0 || length >= PathSize) return false;
     char name[PathSize];
-    length = SendMessageA(scanList, LB_GETTEXT, j, reinterpret_cast<LPARAM>(name));
-    if (length <= 0 || length >= PathSize) return false;
-    name[length] = 0;
+    int length = ReadListRow(ControlHandle(ScanSlot), j, name, PathSize);
+    if (length <= 0) return false;
     size_t folderLength = strlen(folder);
     if (folderLength + static_cast<size_t>(length) > static_cast<size_t>(MaxEntryLength)) return false;
     memcpy(candidate, folder, folderLength);

@@ -7,6 +7,7 @@
 
 #include "playback/playbackstate.h"
 #include "window/controls.h"
+#include "window/paths.h"
 
 static const char PlayingMarker[] = "> ";
 static const char NameGap[] = "   ";   // between the file name and its folder
@@ -37,35 +38,16 @@ static void MakeRowFonts()
     markerWidth = marker.cx;
 }
 
-static bool IsSeparator(char c)
-{
-    return c == '\\' || c == '/';
-}
-
 // An entry's path as shown: "song.wav   C:\Music\". Text without a separator stays as it is.
 static void ShowEntry(const char* path, char* shown)
 {
-    const char* name = path;
-    for (const char* c = path; *c; c++)
-        if (IsSeparator(*c)) name = c + 1;
+    const char* name = FileNameOf(path);
     if (name == path) { strcpy(shown, path); return; }
     size_t nameLength = strlen(name), folderLength = static_cast<size_t>(name - path);
     memcpy(shown, name, nameLength);
     memcpy(shown + nameLength, NameGap, sizeof NameGap - 1);
     memcpy(shown + nameLength + sizeof NameGap - 1, path, folderLength);
     shown[nameLength + sizeof NameGap - 1 + folderLength] = 0;
-}
-
-// The row's string into text, which holds size bytes; false, text empty, when it does not fit.
-static bool ReadRow(HWND list, int row, char* text, int size)
-{
-    text[0] = 0;
-    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, row, 0);
-    if (length < 0 || length >= size) return false;
-    length = SendMessageA(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text));
-    if (length < 0 || length >= size) { text[0] = 0; return false; }
-    text[length] = 0;
-    return true;
 }
 
 int PlayingRow()
@@ -81,7 +63,7 @@ bool ShownRow(int row, char* shown, int size)
     shown[0] = 0;
     int limit = size - static_cast<int>(sizeof NameGap);
     if (limit > ShownSize) limit = ShownSize;
-    bool read = limit > 0 && ReadRow(ControlHandle(PlaylistSlot), row, path, limit);
+    bool read = limit > 0 && ReadListRow(ControlHandle(PlaylistSlot), row, path, limit) >= 0;
     if (read && row < playbackState.playlistCount) ShowEntry(path, shown);
     else if (read) strcpy(shown, path);
     return row == PlayingRow();
@@ -102,7 +84,7 @@ static int ShownWidth(const char* text)
 static int RowWidth(HWND list, int row)
 {
     static char text[TextArenaSize];
-    return ReadRow(list, row, text, TextArenaSize) ? ShownWidth(text) : 0;
+    return ReadListRow(list, row, text, TextArenaSize) >= 0 ? ShownWidth(text) : 0;
 }
 
 static void FitExtent(HWND list)
@@ -209,9 +191,7 @@ void ShowPlaying(HWND mainWindow, const char* caption, const char* path)
     markedRow = PlayingRow();
     RepaintRow(playbackState.currentIndex);
     char text[PathSize + 64];
-    const char* name = path ? path : "";
-    for (const char* c = name; *c; c++)
-        if (IsSeparator(*c)) name = c + 1;
+    const char* name = FileNameOf(path ? path : "");
     if (*name) snprintf(text, sizeof text, "%s - %s", name, caption);
     else snprintf(text, sizeof text, "%s", caption);
     SetWindowTextA(mainWindow, text);

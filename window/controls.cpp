@@ -99,3 +99,17 @@ void RefreshCaptions()
         if (LayoutControl(slot).type >= 0)
             SendMessageA(ControlHandle(slot), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(LayoutText(slot)));
 }
+
+int ReadListRow(HWND list, int row, char* text, int size)
+{
+    text[0] = 0;
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, row, 0);
+    if (length < 0 || length >= size) return -1;
+    length = SendMessageA(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(text));
+    if (length < 0 || length >= size) {
+        text[0] = 0;
+        return -1;
+    }
+    text[length] = 0;
+    return static_cast<int>(length);
+}

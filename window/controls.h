@@ -66,3 +66,8 @@ void ShowIdleTexts();
 // Every control that the current ControlSpec table describes gets its slot's
 // text as caption. Window thread.
 void RefreshCaptions();
+
+// Row of a list box into text, which holds size bytes: its length, or -1 with
+// text empty when there is no such row or it does not fit. Sends only, so the
+// playback thread may read the Playlist with it.
+int ReadListRow(HWND list, int row, char* text, int size);

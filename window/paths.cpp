@@ -80,3 +80,11 @@ int LoadProgramLayout(HWND owner, int& languageNumber)
     PostQuitMessage(0);
     return Failed;
 }
+
+const char* FileNameOf(const char* path)
+{
+    const char* name = path;
+    for (const char* c = path; *c; c++)
+        if (IsSeparator(*c)) name = c + 1;
+    return name;
+}

@@ -8,6 +8,12 @@
 
 #include "window/layout.h"
 
+// Windows takes both separators, and a typed answer may hold either.
+inline bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// The part of path after its last separator: the file's name.
+const char* FileNameOf(const char* path);
+
 extern char layoutBasePath[PathSize];   // "" when the executable was not found
 extern char settingsPath[PathSize];     // written at exit; "" when the executable was not found
 extern char settingsReadPath[PathSize]; // read at start-up; "" likewise
