@@ -9,6 +9,7 @@
 
 #include "codec/streamformat.h"
 #include "ui/items.h"
+#include "window/codepage.h"
 #include "window/paths.h"
 
 const ULONG_PTR HandOverTag = 0x50584931;   // "PXI1": this block, from this program
@@ -39,7 +40,7 @@ int ReadCommandLine()
             addOnly = true;
             continue;
         }
-        if (ConvertToAnsiPath(arguments[i], item) != Ok || ResolveItem(item, path) != Ok) continue;
+        if (TextFromWide(arguments[i], item, PathSize) != Ok || ResolveItem(item, path) != Ok) continue;
         int length = static_cast<int>(strlen(path)) + 1;
         if (blockLength + length > ItemBlockSize) break;
         memcpy(itemBlock + blockLength, path, static_cast<size_t>(length));

@@ -120,3 +120,29 @@ TEST(LayoutFiles, VariantsAndMissingFiles)
         EXPECT_EQ(FieldsOf(2), "-1,1342177280,10,20,30,40");
     }
 }
+
+// Doubles every byte above 0x7F, as a text in an ANSI code page grows in UTF-8; refuses what does not fit.
+static int Widen(const char* text, char* out, int size)
+{
+    int length = 0;
+    for (; *text; text++)
+        for (int copy = static_cast<unsigned char>(*text) > 0x7F ? 2 : 1; copy > 0; copy--) {
+            if (length + 1 >= size) return 999;
+            out[length++] = *text;
+        }
+    return out[length] = 0, 0;
+}
+
+// Through a recoder the texts grow; undefined slots still share the first text; one that no longer fits is kept
+// cut as written, and after a full arena the rest are empty.
+TEST(LayoutLoad, RecodedTexts)
+{
+    std::ofstream(base, std::ios::binary) << "#define A 0 /*\xE9*/\r\n#define B 1 /*" + std::string(5000, '\xE9') +
+                                                 "*/\r\n#define C 2 /*" + std::string(4995, 'c') + "*/\r\n#define D 3 /*d*/\r\n";
+    int languageNumber = 0;
+    ASSERT_EQ(LoadLayout(base.c_str(), languageNumber, Widen), 0);
+    EXPECT_EQ(std::string(LayoutText(0)) + LayoutText(9), "\xE9\xE9\xE9\xE9");
+    EXPECT_EQ(std::to_string(strlen(LayoutText(1))) + " " + std::to_string(strlen(LayoutText(2))) + " " + LayoutText(3),
+              "5000 4995 ");
+    EXPECT_EQ(LastLayoutNotes().cutSlots, 1u << 3);
+}

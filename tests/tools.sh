@@ -84,6 +84,9 @@ for args in "- -" "- pipe.pel" "$plain.wav -"; do
   cmp -s pipe.pel "$plain.pel" && [ -z "$(ls *.tmp 2>/dev/null)" ] || fail "encode $args: $(cat err; ls *.tmp 2>/dev/null)"
 done
 run encode "$plain.wav" "$PWD/$plain.pel" && cmp -s pipe.pel "$plain.pel" || fail "overwrite: $(cat err)"
+# Names in Greek and Japanese, as arguments and as files.
+cp "$plain.wav" "Αθήνα 東京.wav" && run encode "Αθήνα 東京.wav" "$PWD/ελληνικά.pel" && run decode ελληνικά.pel 日本.wav &&
+  cmp -s ελληνικά.pel "$plain.pel" && cmp -s 日本.wav "$plain.wav" || fail "names in any script: $(cat err)"
 # Memory does not grow with the input: a minute of stereo (10 MB) encodes within 16 MB of address space,
 # where the encoder starts within it at all (not under Wine or AddressSanitizer, which reserve far more).
 if (ulimit -v 16384 && run encode --help >/dev/null); then

@@ -15,12 +15,13 @@
 #include "playback/playbackthread.h"
 #include "ui/options.h"
 #include "ui/playlist.h"
+#include "window/codepage.h"
 #include "window/controls.h"
 #include "window/paths.h"
 
 static const char AllFiles[] = "*.*";
-// A list line in UTF-8 takes up to three bytes for a character of the ANSI
-// code page; a longer line could not name an entry that PELORIX.ini keeps.
+// A line in UTF-8 takes up to three bytes for a character of an ANSI code
+// page; a longer line could not name an entry that PELORIX.ini keeps.
 const int ListLineSize = 3 * PathSize;
 
 // The addition in progress, from BeginAdding to EndAdding.
@@ -43,13 +44,6 @@ static bool EndsWith(const char* text, const char* tail)
 {
     size_t length = strlen(text), tailLength = strlen(tail);
     return length >= tailLength && _stricmp(text + length - tailLength, tail) == 0;
-}
-
-int ConvertToAnsiPath(const wchar_t* name, char* path)
-{
-    BOOL inexact = FALSE;
-    int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name, -1, path, PathSize, nullptr, &inexact);
-    return length > 0 && !inexact ? Ok : Failed;
 }
 
 int ResolveItem(const char* item, char* path)
@@ -200,12 +194,12 @@ static void AddListEntries(const char* list)
         while (end > start && (end[-1] == '\r' || end[-1] == ' ' || end[-1] == '\t')) end--;
         *end = 0;
         if (*start == 0 || *start == '#') continue;
-        if (utf8) {
-            if (!MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, start, -1, wide, ListLineSize)) continue;
-            if (ConvertToAnsiPath(wide, entry) != Ok) continue;
-            start = entry;
-        }
-        if (ResolveEntry(folder, start, path) == Ok) AdmitPath(path);
+        // .m3u8 is UTF-8 by name; an .m3u line may be in either.
+        if (utf8 ? !MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, start, -1, wide, ListLineSize) ||
+                       TextFromWide(wide, entry, PathSize) != Ok
+                 : TextFromFile(start, entry, PathSize, true) != Ok)
+            continue;
+        if (ResolveEntry(folder, entry, path) == Ok) AdmitPath(path);
     }
     fclose(file);
 }
@@ -272,7 +266,7 @@ void DropItems(HDROP drop)
     for (UINT i = 0; i < count; i++) {
         if (DragQueryFileW(drop, i, nullptr, 0) >= static_cast<UINT>(PathSize)) continue;   // would be cut
         DragQueryFileW(drop, i, name, PathSize);
-        if (ConvertToAnsiPath(name, item) == Ok && ResolveItem(item, path) == Ok) AddItem(path);
+        if (TextFromWide(name, item, PathSize) == Ok && ResolveItem(item, path) == Ok) AddItem(path);
     }
     EndAdding();
     DragFinish(drop);

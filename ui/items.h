@@ -12,10 +12,6 @@
 // when it does not fit, or a folder leaves no room for the scan's "*.*".
 int ResolveItem(const char* item, char* path);
 
-// A wide name in the ANSI code page into path (PathSize bytes). Failed when
-// it does not fit or a character has no exact match there.
-int ConvertToAnsiPath(const wchar_t* name, char* path);
-
 // One addition: BeginAdding clears the Playlist first when the clear option
 // is on and places what follows after the selected entry, or before it when
 // before is set and the Playlist has entries; AddItem adds the admissible

@@ -7,6 +7,7 @@
 
 #include "codec/streamfile.h"
 #include "playback/playbackstate.h"
+#include "window/codepage.h"
 #include "window/controls.h"
 #include "window/paths.h"
 
@@ -55,7 +56,7 @@ void ReadSettings()
     playbackState.advanceOption = record.advanceOption;
     clearBeforeAddOption = record.clearBeforeAddOption;
     playbackState.playlistCount = record.playlistCount;
-    strcpy(lastFolder, record.lastFolder);
+    if (TextFromFile(record.lastFolder, lastFolder, PathSize, true) != Ok) strcpy(lastFolder, "*.*");
     if (playbackState.playlistCount == 0) CloseSettingsFile();
 }
 
@@ -63,12 +64,15 @@ void ReadPlaylistEntries(HWND playlist)
 {
     SendMessageA(playlist, LB_RESETCONTENT, 0, 0);
     int inserted = 0;
-    char path[PathSize];
+    char line[PathSize], path[PathSize];
     for (int i = 0; playlist && settingsFile && i < playbackState.playlistCount; i++) {
-        int length = ReadEntryLine(settingsFile, path);
+        int length = ReadEntryLine(settingsFile, line);
         if (length < 0) break;   // the file ends early: so does the Playlist
-        // An overlong line is dropped whole, using one entry as an empty line does.
-        if (length > MaxEntryLength || ValidateStreamFile(path) != Ok) continue;
+        // An overlong line is dropped whole, using one entry as an empty line does; so is one that grows
+        // past the limit in UTF-8.
+        if (length > MaxEntryLength || TextFromFile(line, path, MaxEntryLength + 1, true) != Ok ||
+            ValidateStreamFile(path) != Ok)
+            continue;
         if (SendMessageA(playlist, LB_INSERTSTRING, inserted, reinterpret_cast<LPARAM>(path)) >= 0) inserted++;
     }
     playbackState.playlistCount = inserted;
@@ -100,12 +104,14 @@ int WriteSettings()
     if (!file) return Failed;
     SettingsRecord record = CurrentRecord();
     record.playlistCount = written;
+    TextForFile(lastFolder, record.lastFolder, PathSize);
     WriteSettingsRecord(file, record);
-    char path[PathSize];
+    char path[PathSize], line[PathSize];
     for (int i = 0; i < count; i++) {
         if (!EntryFits(playlist, i)) continue;
         SendMessageA(playlist, LB_GETTEXT, i, reinterpret_cast<LPARAM>(path));
-        WriteEntryLine(file, path);
+        TextForFile(path, line, PathSize);
+        WriteEntryLine(file, line);
     }
     bool complete = !ferror(file);
     if (fclose(file) != 0) complete = false;

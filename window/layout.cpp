@@ -288,7 +288,35 @@ static void ReadLayoutFile(Parser& parser)
     }
 }
 
-int LoadLayout(const char* basePath, int& languageNumber)
+// Every distinct text of next through recode into a fresh arena; slots that
+// shared a text still do.
+static void RecodeTexts(LayoutTables& next, TextRecoder recode)
+{
+    static char arena[TextArenaSize];
+    int used = 0, from[SlotCount], to[SlotCount], distinct = 0;
+    for (int slot = 0; slot < SlotCount; slot++) {
+        int offset = next.textOffset[slot], j = 0;
+        while (j < distinct && from[j] != offset) j++;
+        if (j == distinct) {
+            const char* text = next.arena + offset;
+            from[distinct++] = offset;
+            if (used == TextArenaSize) {   // full: the last text's terminator serves as an empty one
+                to[j] = TextArenaSize - 1;
+                notes.cutSlots |= uint64_t(1) << slot;
+                continue;
+            }
+            int room = TextArenaSize - used;
+            if (recode(text, arena + used, room) != Ok && snprintf(arena + used, room, "%s", text) >= room)
+                notes.cutSlots |= uint64_t(1) << slot;
+            to[j] = used;
+            used += static_cast<int>(strlen(arena + used)) + 1;
+        }
+        next.textOffset[slot] = to[j];
+    }
+    memcpy(next.arena, arena, used);
+}
+
+int LoadLayout(const char* basePath, int& languageNumber, TextRecoder recode)
 {
     if (basePath == nullptr) basePath = "";
     LayoutTables& next = tables[1 - liveSet];
@@ -314,6 +342,7 @@ int LoadLayout(const char* basePath, int& languageNumber)
     fclose(file);
     notes.arenaUsed = parser.storing ? parser.position + 1 : parser.position;
     if (notes.arenaUsed > TextArenaSize) notes.arenaUsed = TextArenaSize;
+    if (recode) RecodeTexts(next, recode);
     SwitchTables();
     return Ok;
 }

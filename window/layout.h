@@ -19,11 +19,16 @@ struct ControlSpec {
     int32_t height;   // tenths of a line height
 };
 
+// Turns a text as the file holds it into out (size bytes) as the program
+// shows it; Failed when it cannot.
+using TextRecoder = int (*)(const char* text, char* out, int size);
+
 // Rebuilds both tables from the variant for languageNumber, falling back to
 // the base file (and setting languageNumber to 0) when the variant is missing.
 // Ok, or Failed when the base file is missing too; telling the user is the
-// caller's part.
-int LoadLayout(const char* basePath, int& languageNumber);
+// caller's part. With a recoder every text goes through it; one that no
+// longer fits the arena is cut, one it refuses kept as written.
+int LoadLayout(const char* basePath, int& languageNumber, TextRecoder recode = nullptr);
 
 // Text of a slot, never null. Window thread only: valid until the next load.
 const char* LayoutText(int slot);

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include "codec/streamformat.h"
+#include "window/codepage.h"
 
 char layoutBasePath[PathSize];
 char settingsPath[PathSize];
@@ -73,7 +74,9 @@ int FindProgramPaths()
 
 int LoadProgramLayout(HWND owner, int& languageNumber)
 {
-    if (LoadLayout(layoutBasePath, languageNumber) == Ok) return Ok;
+    // A layout written in the ANSI code page before shows as it did.
+    auto recode = [](const char* text, char* out, int size) { return TextFromFile(text, out, size, false); };
+    if (LoadLayout(layoutBasePath, languageNumber, recode) == Ok) return Ok;
     // 7 + 292 bytes: the path is cut to the message buffer.
     snprintf(messageText, PathSize, "I need %.292s", layoutBasePath);
     MessageBoxA(owner, messageText, "Error", MB_OK);

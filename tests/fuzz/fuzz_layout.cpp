@@ -1,7 +1,7 @@
 // Fuzzing the layout loader: the input split at its first NUL into a base
-// file and a variant, loaded as language 1 and then as the base alone; with
-// no NUL there is no variant and the loader falls back to the base. The files
-// are on tmpfs, as a disk flushes every rewrite, named by process for parallel runs.
+// file and a variant, loaded as language 1, as the base alone and as language
+// 1 through a recoder that doubles every text; with no NUL there is no variant
+// and the loader falls back to the base. The files are on tmpfs, as a disk flushes every rewrite, named by process for parallel runs.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -26,6 +26,15 @@ static void WriteFuzzFile(const std::string& path, const void* data, size_t size
     fclose(file);
 }
 
+// Every text twice over, as a recoder may make it longer; refused when it does not fit.
+static int Twice(const char* text, char* out, int size)
+{
+    size_t length = strlen(text);
+    if (2 * length >= static_cast<size_t>(size)) return 999;
+    memcpy(out, text, length), memcpy(out + length, text, length), out[2 * length] = 0;
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const uint8_t* split = static_cast<const uint8_t*>(memchr(data, 0, size));
@@ -33,8 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     WriteFuzzFile(base, data, baseSize);
     if (split) WriteFuzzFile(variant, split + 1, size - baseSize - 1);
     else unlink(variant.c_str());
-    for (int language : {1, 0}) {
-        LoadLayout(base.c_str(), language);
+    for (int language : {1, 0, -1}) {
+        int number = language < 0 ? 1 : language;   // -1: language 1 again, through the recoder
+        LoadLayout(base.c_str(), number, language < 0 ? Twice : nullptr);
         // strlen runs to the terminator under the sanitizer's eye; the copies
         // agree with it, cut short: 124 whole ones took a third of a run.
         for (int slot = -1; slot <= SlotCount; slot++) {

@@ -131,7 +131,11 @@ void Player::TearDown()
     std::filesystem::remove_all(folder, ignored);
 }
 
-void Player::Write(const std::string& name, const std::string& bytes) { std::ofstream(folder + name, std::ios::binary) << bytes; }
+// Names in UTF-8, made through the wide API whatever the process code page, so the player meets them as they are.
+void Player::Write(const std::string& name, const std::string& bytes)
+{
+    std::ofstream(std::filesystem::u8path(folder + name), std::ios::binary) << bytes;
+}
 
 std::string Player::Read(const std::string& name) { return ReadFile(folder + name); }
 
@@ -144,7 +148,7 @@ Clip Player::MakeClip(const std::string& name, int rate, int channels, int frame
         state ^= state << 13, state ^= state >> 17, state ^= state << 5;
         clip.values[i] = static_cast<int16_t>(9000 * sin(0.05 * i) + static_cast<int>(state % 2001) - 1000);
     }
-    FILE* file = fopen(clip.path.c_str(), "wb");
+    FILE* file = _wfopen(std::filesystem::u8path(clip.path).c_str(), L"wb");
     EncodeResult result;
     EXPECT_TRUE(file && EncodeStream(clip.values.data(), static_cast<int64_t>(frames) * (rate / 50), channels, rate,
                                      {AutoCoder, FastLevel, nullptr, nullptr}, file, result) == Ok) << clip.path;
@@ -240,8 +244,10 @@ std::string Player::Rows()
     for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); i++) {
         char text[2000] = "";
         SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        bool ours = std::string(text).compare(0, folder.size(), folder) == 0;
-        rows += (i ? " " : "") + (ours ? std::filesystem::path(text).stem().string() : text);
+        std::string row = text;
+        if (row.compare(0, folder.size(), folder) == 0)   // by stem
+            row = row.substr(row.rfind('\\') + 1), row = row.substr(0, row.rfind('.'));
+        rows += (i ? " " : "") + row;
     }
     return rows;
 }

@@ -34,7 +34,7 @@ def ReadResources(path):   # {type: [data, ...]}; {} when the file has none or i
 
 version = sys.argv[1]
 player = ["Microsoft.Windows.Common-Controls", 'version="6.0.0.0"', "true/PM", "PerMonitorV2"]
-common = ["asInvoker", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"]
+common = ["asInvoker", "<activeCodePage", ">UTF-8<", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"]
 rows = [(sys.argv[2], "PELORIX", common + player, True)] + [(path, path.split("/")[-1][:-4], common, False)
                                                              for path in sys.argv[3:6]]
 faults = []

@@ -8,16 +8,17 @@ using PlaylistEdit = Player;
 // Files, folders, patterns, .m3u and .m3u8 lists and bad items, handed over or dropped onto P, Q, R with
 // Q selected: in after Q in order; a hand-over plays the first (restarting), a drop lets what plays go
 // on; the clear option; a hand-over for another PELORIX.ini is refused. Lists skip comments, blank lines,
-// other kinds, the missing, themselves and each other; entries resolve against the list's folder.
+// other kinds, the missing, themselves and each other; entries resolve against the list's folder. Names in
+// any script: an .m3u line is UTF-8 when it is valid UTF-8, else Windows-1252.
 TEST_F(PlaylistEdit, ItemsHandedOverAndDropped)
 {
     for (auto name : {"media", "media\\sub", "lists"}) CreateDirectoryA((folder + name).c_str(), nullptr);
-    for (const char* name : {"P", "Q", "R", "media\\a", "media\\r", "media\\_x", "media\\sub\\d", "lists\\caf\xE9"})
+    for (const char* name : {"P", "Q", "R", "media\\a", "media\\r", "media\\_x", "media\\sub\\d", "lists\\caf\xC3\xA9", "lists\\\xE4\xB8\xAD"})
         MakeClip(name + std::string(".pxa"), 500, 1, 3000);
     Write("media\\c.wav", std::string("RIFF\x24\0\0\0WAVEfmt \x10\0\0\0\x01\0\x01\0", 24) + std::string(24, '\0'));
-    Write("lists\\l.m3u", "#EXTM3U\r\n#EXTINF:60,r\r\n..\\media\\r.pxa\r\n\r\n  caf\xE9.pxa \r\nl.m3u\r\nm.m3u8\r\n" + folder +
+    Write("lists\\l.m3u", "#EXTM3U\r\n#EXTINF:60,r\r\n..\\media\\r.pxa\r\n\r\n  caf\xE9.pxa \r\n\xE4\xB8\xAD.pxa\r\nl.m3u\r\nm.m3u8\r\n" + folder +
                           "media\\a.pxa\r\n..\\media\\c.wav\r\n..\\media\\sub\r\nnone.pxa\r\n# ..\\media\\_x.pxa\r\n");
-    // UTF-8 after a BOM: the first line is an entry; an invalid byte or a letter beyond Windows-1252 is skipped.
+    // UTF-8 after a BOM: the first line is an entry; a line with an invalid byte is skipped.
     Write("lists\\m.m3u8", "\xEF\xBB\xBF..\\media/_x.pxa\ncaf\xC3\xA9.pxa\ncaf\xE9.pxa\n\xE4\xB8\xAD.pxa\nL.M3U\n"
                            "m.m3u8\n..\\media\\sub\\..\\a.pxa");
     const std::string ini = CharUpperA(&std::string(folder)[0]) + std::string("pelorix.ini"), other = folder + "x.ini";
@@ -27,14 +28,14 @@ TEST_F(PlaylistEdit, ItemsHandedOverAndDropped)
     const Row table[] = {
         {'h', -1, false, "@media\\a.pxa", "P Q a R (end)", "media\\a.pxa|P-|2 2 2"},
         {'h', 0, false, "@media|@media\\*.pxa|@none.pxa|@media\\c.wav|@lists\\|@media\\sub\\..\\",
-         "P Q _x a r _x a r caf\xC3\xA9 _x a r R (end)", "media\\_x.pxa|P-|2 2 2"},
-        {'h', 2, false, "@lists\\l.m3u|@lists\\M.M3U8", "P Q r caf\xC3\xA9 a _x caf\xC3\xA9 a R (end)",
+         "P Q _x a r _x a r caf\xC3\xA9 \xE4\xB8\xAD _x a r R (end)", "media\\_x.pxa|P-|2 2 2"},
+        {'h', 2, false, "@lists\\l.m3u|@lists\\M.M3U8", "P Q r caf\xC3\xA9 \xE4\xB8\xAD a _x caf\xC3\xA9 \xE4\xB8\xAD a R (end)",
          "media\\r.pxa|P-|2 2 2"},
         {'h', 1, true, "@media\\r.pxa", "r (end)", "media\\r.pxa|P-|0 0 0"},
         {'h', -1, true, "@none.pxa", "(end)", "Ready|--|0 0 -1"},
         {'o', -1, false, "@media\\a.pxa", "P Q R (end)", "Ready|--|1 1 1"},
-        {'d', 0, false, "@media|@lists\\l.m3u|@none.pxa", "P Q _x a r r caf\xC3\xA9 a R (end)", "P.pxa|P-|0 1 1"},
-        {'d', -1, false, "@lists\\m.m3u8", "P Q _x caf\xC3\xA9 a R (end)", "Ready|--|1 1 1"},
+        {'d', 0, false, "@media|@lists\\l.m3u|@none.pxa", "P Q _x a r r caf\xC3\xA9 \xE4\xB8\xAD a R (end)", "P.pxa|P-|0 1 1"},
+        {'d', -1, false, "@lists\\m.m3u8", "P Q _x caf\xC3\xA9 \xE4\xB8\xAD a R (end)", "Ready|--|1 1 1"},
     };
     for (const Row& row : table) {
         SCOPED_TRACE(testing::Message() << "row " << &row - table);

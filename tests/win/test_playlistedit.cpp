@@ -89,8 +89,9 @@ TEST_F(PlaylistEdit, AddRemoveAndClear)
     }
 }
 
-// The dialog starts from the last answer, "*.*" at first. Found files, with spaces and Windows-1252
-// letters, are admitted up to 298 characters, play and are written back; the program's own files stay
+// The dialog starts from the last answer, "*.*" at first. Found files, with spaces and letters of three
+// scripts, in a folder typed in Greek and Japanese, are admitted up to 298 bytes, play and are written back
+// (in UTF-8); the program's own files stay
 // where they were found. (Answers long enough to be refused can't be given: past 263 characters
 // Wine's dialog crashes, typed or joined to its folder.)
 TEST_F(PlaylistEdit, DialogRecordAndLongAnswers)
@@ -102,11 +103,11 @@ TEST_F(PlaylistEdit, DialogRecordAndLongAnswers)
     EXPECT_EQ(ask(AddAfterSlot, (folder + "P.pxa").c_str()), "*.*");
     EXPECT_EQ(ask(AddAfterSlot, nullptr), "P.pxa");   // a file answer: the dialog in its folder, its name
 
-    std::string media = folder + std::string(60, 'e') + "\\";
+    std::string media = folder + "\xCE\x91\xCE\xB8\xCE\xAE\xCE\xBD\xCE\xB1 \xE6\x9D\xB1\xE4\xBA\xAC" + std::string(44, 'e') + "\\";
     CreateDirectoryA(media.c_str(), nullptr);
     std::vector<std::string> admitted;
     for (size_t length : {260, 296, 298, 299}) {
-        std::string name = "caf\xE9 \xBA" + std::to_string(length) + " ";
+        std::string name = "caf\xC3\xA9 \xC2\xBA" + std::to_string(length) + " ";
         std::string path = media + name + std::string(length - media.size() - name.size() - 4, 'y') + ".pxa";
         MakeClip(path.substr(folder.size()), 500, 1, 100);
         if (length <= 298) admitted.push_back(path);

@@ -85,14 +85,14 @@ static BOOL CALLBACK CountPlayer(HWND window, LPARAM count)
 // Items relative to where each start is made: the first start puts its own in after the selected entry and
 // plays the first; a second start, while it runs, hands its items over and ends with 0, writing nothing, and
 // the one window adds them after the selected entry and plays the first of them; with /add it plays none of
-// them. Bad items are left out. The folder can't be written (a folder named as the write probe): both starts
+// them. Bad items are left out; a name in Greek and Japanese is taken. The folder can't be written (a folder named as the write probe): both starts
 // take the user's own PELORIX.ini.
 TEST_F(Player, StartsWithItemsAndHandsThemOver)
 {
     const std::string app = folder + "app\\";
     ASSERT_TRUE(CopyProgram(app));
     CreateDirectoryA((folder + "more").c_str(), nullptr);
-    for (const char* name : {"a", "b", "more\\c", "more\\d", "e f"}) MakeClip(name + std::string(".wav"), 500, 1, 3000);
+    for (const char* name : {"a", "b", "more\\c", "more\\d", "e \xCE\xB1 \xE6\x9D\xB1"}) MakeClip(name + std::string(".wav"), 500, 1, 3000);
     const std::string settings = "10\r\n0\r\n0\r\n0\r\n0\r\n1\r\n*.*\r\n" + folder + "a.wav\r\n";
     Write("app\\PELORIX.ini", settings);
     CreateDirectoryA((app + "PELORIX.ini.try").c_str(), nullptr);
@@ -106,7 +106,7 @@ TEST_F(Player, StartsWithItemsAndHandsThemOver)
     HANDLE first = Launch(app, "b.wav", folder);
     ASSERT_TRUE(first && PumpUntil(Shown));
     EXPECT_TRUE(PumpUntil([&] { return seen() == "3 1|b.wav"; })) << seen();
-    EXPECT_EQ(Ended(Launch(app, "more \"e f.wav\" none.wav more\\c.wav\\", folder)), 0u);
+    EXPECT_EQ(Ended(Launch(app, "more \"e \xCE\xB1 \xE6\x9D\xB1.wav\" none.wav more\\c.wav\\", folder)), 0u);
     EXPECT_TRUE(PumpUntil([&] { return seen() == "6 2|more\\c.wav"; })) << seen();
     EXPECT_EQ(Ended(Launch(app, "/ADD b.wav", folder)), 0u);
     EXPECT_TRUE(PumpUntil([&] { return seen() == "7 2|more\\c.wav"; })) << seen();
@@ -117,7 +117,7 @@ TEST_F(Player, StartsWithItemsAndHandsThemOver)
     PostMessageA(program, WM_COMMAND, ExitSlot, 0);
     EXPECT_EQ(Ended(first), 0u);
     std::string rows;
-    for (const char* name : {"a", "b", "more\\c", "b", "more\\d", "e f"}) rows += folder + name + ".wav\r\n";
+    for (const char* name : {"a", "b", "more\\c", "b", "more\\d", "e \xCE\xB1 \xE6\x9D\xB1"}) rows += folder + name + ".wav\r\n";
     EXPECT_EQ(Read("PELORIX\\PELORIX.ini"), "10\r\n0\r\n0\r\n0\r\n0\r\n6\r\n*.*\r\n" + rows);
     EXPECT_EQ(Read("app\\PELORIX.ini"), settings);
 }

@@ -19,7 +19,8 @@ protected:
         Player::SetUp();
         Write("PELORIX.h", Layout);
         Write("PELORIX.h01", std::string(Layout) + "#define END 45 /*(Ende)*/\r\n");
-        for (const char* name : {"a.pxa", "b.pxa"}) Write(name, StreamStub);
+        for (const char* name : {"a.pxa", "b.pxa", "caf\xC3\xA9.pxa", "\xCE\x91\xCE\xB8.pxa", "\xE6\x9D\xB1.pxa"})
+            Write(name, StreamStub);
         Write("bad.pxa", StreamStub.substr(0, 21) + "\x8B");
     }
     std::string Expand(const std::string& text, const char* lineEnd = "\n")   // "@": the test's folder
@@ -31,7 +32,9 @@ protected:
 };
 
 // Each file is read, written at exit as expected, and the written file read again shows the same and writes
-// the same bytes. Entries longer than 298 characters would read back broken: not written, not counted.
+// the same bytes. Entries longer than 298 bytes would read back broken: not written, not counted. A line is
+// UTF-8 when it is valid UTF-8, else Windows-1252, and is written back as it was: a file from before names
+// could be in any script stays as it is.
 TEST_F(Settings, StartUpReadsAndExitWrites)
 {
     // file nullptr: none; shown: "language boxes lastFolder|rows", the boxes of slots 4, 5 and 28 as 0 or 1.
@@ -39,6 +42,9 @@ TEST_F(Settings, StartUpReadsAndExitWrites)
     const Row rows[] = {
         {nullptr, "0 000 *.*|(end)", "10\n0\n0\n0\n0\n0\n*.*\n"},
         {"15\n1\n1\n0\n7\n2\n@\n@a.pxa\n@b.pxa\n", "1 101 @|a b (Ende)", "10\n1\n1\n0\n7\n2\n@\n@a.pxa\n@b.pxa\n"},
+        {"10\n0\n0\n0\n0\n3\n@caf\xE9\\\n@caf\xE9.pxa\n@\xCE\x91\xCE\xB8.pxa\n@\xE6\x9D\xB1.pxa\n",
+         "0 000 @caf\xC3\xA9\\|caf\xC3\xA9 \xCE\x91\xCE\xB8 \xE6\x9D\xB1 (end)",
+         "10\n0\n0\n0\n0\n3\n@caf\xE9\\\n@caf\xE9.pxa\n@\xCE\x91\xCE\xB8.pxa\n@\xE6\x9D\xB1.pxa\n"},
         // Missing, not a stream, an empty line: each uses one of the five.
         {"10\n0\n0\n0\n0\n5\n*.*\n@gone.pxa\n@a.pxa\n@bad.pxa\n\n@b.pxa\n@a.pxa\n", "0 000 *.*|a b (end)",
          "10\n0\n0\n0\n0\n2\n*.*\n@a.pxa\n@b.pxa\n"},
@@ -60,10 +66,10 @@ TEST_F(Settings, StartUpReadsAndExitWrites)
             EXPECT_EQ(Read("PELORIX.ini"), Expand(row.written, "\r\n"));
         }
     }
-    auto path = [&](size_t length) {   // blanks and Windows-1252 letters
+    auto path = [&](size_t length) {   // blanks and Greek and Japanese letters, kept in UTF-8
         std::string name;
-        while (name.size() < length - folder.size() - 4) name += "r\xE9 \xBA";
-        return folder + name.substr(0, length - folder.size() - 4) + ".pxa";
+        while (folder.size() + name.size() + 7 + 4 <= length) name += "r\xCE\xB1 \xE6\x9D\xB1";
+        return folder + name + std::string(length - folder.size() - name.size() - 4, 'y') + ".pxa";
     };
     Open();
     const std::string entries[] = {path(299), path(298), folder + "a.pxa", path(300) + "yyyy"};

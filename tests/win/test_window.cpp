@@ -146,7 +146,7 @@ TEST_F(Player, StartUpAndScrolling)
 }
 
 static const char* const captions[] = {"Language", "Sprache", "Langue"}, *const idleTexts[] = {"Ready", "Bereit",
-    "Pr\xEAt"}, *const endMarkers[] = {"(end)", "(Ende)", "(fin)"}, *const timeTexts[] = {"Time", "Zeit", "Temps"};
+    "Pr\xC3\xAAt"}, *const endMarkers[] = {"(end)", "(Ende)", "(fin)"}, *const timeTexts[] = {"Time", "Zeit", "Temps"};
 
 static bool OneOf(const char* text, const char* const (&choices)[3])
 {
@@ -170,14 +170,18 @@ static DWORD WINAPI ReadTexts(void*)
 // Each press of control 0 steps the language; the Playlist's rows stay and only the end marker after them
 // is replaced; identifiers without a command do nothing. Then another thread copies texts while each reload
 // runs, and sends to the controls while the window thread waits: each text read is whole, of one language.
+// Variant 2 is written as before names could be in any script, in Windows-1252, and shows as it did.
 TEST_F(Player, LanguageCommandStepsThroughVariants)
 {
-    for (int v : {1, 2})   // each variant moves control 0, which a reload must not apply
-        Write("PELORIX.h0" + std::to_string(v), std::string("#define TIME 21 /*") + timeTexts[v] +
+    for (int v : {1, 2}) {   // each variant moves control 0, which a reload must not apply
+        std::string text = std::string("#define TIME 21 /*") + timeTexts[v] +
               "*/\r\n// 0, 0x50000000, 20, 4, 740, 16\r\n#define LANGUAGE 0 /*" + captions[v] +
               "*/\r\n// 1, 0x50000000, 500, 30, 100, 18\r\n#define PLAYLIST 35 /*Playlist*/\r\n" +
               "// 3, 0x50A00101, 20, 90, 740, 265\r\n#define IDLE 43 /*" + idleTexts[v] + "*/\r\n#define END 45 /*" +
-              endMarkers[v] + "*/\r\n");
+              endMarkers[v] + "*/\r\n";
+        if (v == 2) text.replace(text.find("\xC3\xAA"), 2, "\xEA");
+        Write("PELORIX.h0" + std::to_string(v), text);
+    }
     Start({MakeClip("a.pxa", 500, 1, 10).path, MakeClip("b.pxa", 500, 1, 10).path}, 0, 0, "", BaseLayout);
     const std::string place = PlaceOf(ControlHandle(LanguageSlot));
     for (int language : {1, 2, 0, 1}) {   // no variant 3: back to the base file
