@@ -109,6 +109,7 @@ static void StartUp(HWND window)
     if (FindProgramPaths() == Ok) ReadSettings();   // not found: both paths stay empty, so the load below fails
     if (LoadProgramLayout(window, languageNumber) != Ok) return;
     InitPlaybackOptions();
+    SetPlaylistFont(controlFont);   // the rows' height, measured as the list box is made
     CreateControls(window, programInstance, units);
     if (controlFont) PlaceControls(units, controlFont);
     WatchPlaylistRows(ControlHandle(PlaylistSlot));
@@ -144,6 +145,7 @@ static void ChangeDpi(HWND window, int dpi, const RECT* suggested)
     layoutUnits = MeasureLayoutUnits(window, font);
     InitScrolling(layoutUnits);
     PlaceControls(layoutUnits, font);
+    SetPlaylistFont(font);
     if (controlFont) DeleteObject(controlFont);
     controlFont = font;
     SIZE extent = LayoutExtent(layoutUnits);
@@ -181,7 +183,7 @@ static LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wParam,
     case WM_COPYDATA:   // items from a second start
         return startedUp && !shutDown && TakeHandedItems(window, reinterpret_cast<COPYDATASTRUCT*>(lParam));
     case WM_DROPFILES: DropItems(reinterpret_cast<HDROP>(wParam)); return 0;
-    case WM_MEASUREITEM: return MeasurePlaylistRow(window, *reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+    case WM_MEASUREITEM: return MeasurePlaylistRow(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
     case WM_DRAWITEM: return DrawPlaylistRow(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case PlayingMessage: ShowPlaying(window, MainCaption, reinterpret_cast<const char*>(lParam)); return 0;
     }

@@ -13,29 +13,45 @@ static const char PlayingMarker[] = "> ";
 static const char NameGap[] = "   ";   // between the file name and its folder
 const int RowIndent = 2;                // pixels before the marker and after the widest row
 
-// The list box's own font, the system font, is bold already: the rows are
-// drawn at its normal weight, so that the one that plays stands out in bold.
-// Made at the first WM_MEASUREITEM, kept for the process.
+// The rows are drawn in the controls' font at normal weight, so that the one
+// that plays stands out in bold (the system font, the controls' at 96 DPI, is
+// bold already). Made by SetPlaylistFont for the window's DPI.
 static HFONT rowFonts[2];    // [0] any row, [1] the row that plays
 static HDC measureDC;        // a memory DC holding the bold font, for the rows' widths
 static int markerWidth;      // pixels that every row's text starts after, the marker's room
 static int markedRow = -1;   // the row last repainted as the one that plays; -1 none
 static WNDPROC listProc;     // the list box class's own procedure
 
-static void MakeRowFonts()
+static void MakeRowFonts(HFONT controlFont)
 {
-    if (rowFonts[0]) return;
     LOGFONTA font = {};
-    GetObjectA(GetStockObject(SYSTEM_FONT), sizeof font, &font);
+    GetObjectA(controlFont ? controlFont : GetStockObject(SYSTEM_FONT), sizeof font, &font);
+    HFONT old[2] = {rowFonts[0], rowFonts[1]};
     font.lfWeight = FW_NORMAL;
     rowFonts[0] = CreateFontIndirectA(&font);
     font.lfWeight = FW_BOLD;
     rowFonts[1] = CreateFontIndirectA(&font);
-    measureDC = CreateCompatibleDC(nullptr);
-    SelectObject(measureDC, rowFonts[1]);
+    if (!measureDC) measureDC = CreateCompatibleDC(nullptr);
+    SelectObject(measureDC, rowFonts[1]);   // first: a font selected into a DC is not deleted
+    for (HFONT made : old)
+        if (made) DeleteObject(made);
     SIZE marker = {};
     GetTextExtentPoint32A(measureDC, PlayingMarker, sizeof PlayingMarker - 1, &marker);
     markerWidth = marker.cx;
+}
+
+// Pixels of a row: the taller of the two fonts (of the system font before any SetPlaylistFont).
+static int RowHeight()
+{
+    if (!rowFonts[0]) MakeRowFonts(nullptr);
+    int height = 0;
+    for (HFONT font : rowFonts) {
+        SelectObject(measureDC, font);
+        TEXTMETRICA metrics = {};
+        GetTextMetricsA(measureDC, &metrics);
+        if (metrics.tmHeight > height) height = metrics.tmHeight;
+    }
+    return height;   // the bold font selected last, as ShownWidth wants it
 }
 
 // An entry's path as shown: "song.wav   C:\Music\". Text without a separator stays as it is.
@@ -121,26 +137,23 @@ static LRESULT CALLBACK PlaylistProc(HWND list, UINT message, WPARAM wParam, LPA
 void WatchPlaylistRows(HWND playlist)
 {
     if (!playlist) return;
-    MakeRowFonts();
     listProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(playlist, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PlaylistProc)));
 }
 
-BOOL MeasurePlaylistRow(HWND mainWindow, MEASUREITEMSTRUCT& measure)
+void SetPlaylistFont(HFONT font)
+{
+    MakeRowFonts(font);
+    HWND list = ControlHandle(PlaylistSlot);
+    if (!list) return;
+    SendMessageA(list, LB_SETITEMHEIGHT, 0, RowHeight());   // an owner-drawn list measures once, at creation
+    FitExtent(list);
+}
+
+BOOL MeasurePlaylistRow(MEASUREITEMSTRUCT& measure)
 {
     if (measure.CtlType != ODT_LISTBOX || measure.CtlID != static_cast<UINT>(PlaylistSlot)) return FALSE;
-    MakeRowFonts();
-    HDC deviceContext = GetDC(mainWindow);
-    UINT height = 0;
-    for (HFONT font : rowFonts) {
-        HGDIOBJ before = SelectObject(deviceContext, font);
-        TEXTMETRICA metrics = {};
-        GetTextMetricsA(deviceContext, &metrics);
-        if (static_cast<UINT>(metrics.tmHeight) > height) height = static_cast<UINT>(metrics.tmHeight);
-        SelectObject(deviceContext, before);
-    }
-    ReleaseDC(mainWindow, deviceContext);
-    measure.itemHeight = height;
+    measure.itemHeight = static_cast<UINT>(RowHeight());
     return TRUE;
 }
 

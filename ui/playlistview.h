@@ -12,12 +12,17 @@ const int ShownSize = TextArenaSize + 8;   // a row as shown: a path, or the end
 
 // WM_MEASUREITEM and WM_DRAWITEM: TRUE for the Playlist's rows, FALSE for
 // any other control's, which are left to the system.
-BOOL MeasurePlaylistRow(HWND mainWindow, MEASUREITEMSTRUCT& measure);
+BOOL MeasurePlaylistRow(MEASUREITEMSTRUCT& measure);
 BOOL DrawPlaylistRow(const DRAWITEMSTRUCT& draw);
 
 // Start-up, once the controls exist and before the fill: from then on the
 // list's horizontal extent follows its widest row as shown.
 void WatchPlaylistRows(HWND playlist);
+
+// Start-up before the controls are made, and each change of DPI: the rows
+// drawn in font (NULL: the system font) and its bold, the Playlist's row
+// height and horizontal extent made for them. The caller keeps font.
+void SetPlaylistFont(HFONT font);
 
 // PlayingMessage: repaints the rows whose mark changed and sets the caption,
 // "NAME - caption" while the path plays, caption alone for a null path.

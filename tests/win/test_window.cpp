@@ -112,7 +112,8 @@ TEST_F(Player, StartUpAndScrolling)
     EXPECT_EQ(ResizeDelta(65535, 0, 1, 0), 0);   // extents are 16-bit
     EXPECT_EQ(ScrollMaximum(100, 800, 7), 0);    // never below 0
     // Moved to a monitor of 192 DPI: the window at the suggested rectangle, the controls in a font of that DPI
-    // and placed in its units, the canvas back at 0; then back at 96 DPI, in the system font, as before.
+    // and placed in its units, the Playlist's rows as high as that font, the canvas back at 0; then back at 96
+    // DPI, in the system font, as before.
     for (int dpi : {192, 96}) {
         RECT suggested = {10, 20, 1300, 1000}, now = {};
         SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
@@ -124,6 +125,8 @@ TEST_F(Player, StartUpAndScrolling)
         GetWindowRect(position, &place);
         if (dpi == 96) EXPECT_EQ(PlaceOf(position), inUnits(20, 4, 740, 16));
         else EXPECT_GE((place.right - place.left) * 10, 740 * column * 3 / 2) << PlaceOf(position);
+        const LRESULT rowHeight = SendMessageA(ControlHandle(PlaylistSlot), LB_GETITEMHEIGHT, 0, 0);
+        EXPECT_TRUE(dpi == 96 ? rowHeight == line : rowHeight * 2 >= line * 3) << dpi << ": rows " << rowHeight;
     }
     SendMessageA(window, WM_CLOSE, 0, 0), window = nullptr;
     EXPECT_EQ(RunMessageLoop(), 0);   // the quit message of the destroy
