@@ -15,6 +15,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Audio player for a lossless format of its
 set(CPACK_PACKAGE_INSTALL_DIRECTORY PELORIX)
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY PELORIX)
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+# The installer and its uninstaller show the player's icon (made in `all`,
+# which `package` builds first).
+set(CPACK_NSIS_MUI_ICON ${PELORIX_ICON})
+set(CPACK_NSIS_MUI_UNIICON ${PELORIX_ICON})
 # cmake/NSIS.template.in: a per-user install by default, the shortcut, the
 # verbs, the PATH option and the uninstaller that keeps PELORIX.ini.
 list(APPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/cmake)

@@ -5,7 +5,7 @@ set(PELORIX_ICON ${PROJECT_BINARY_DIR}/PELORIX.ico)
 add_custom_command(OUTPUT ${PELORIX_ICON}
   COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/app/icon/drawicon.py ${PELORIX_ICON}
   DEPENDS ${PROJECT_SOURCE_DIR}/app/icon/drawicon.py VERBATIM)
-add_custom_target(pelorix_icon_file DEPENDS ${PELORIX_ICON})
+add_custom_target(pelorix_icon_file ALL DEPENDS ${PELORIX_ICON})   # in `all` also for the installer
 
 # The player's icon alone, for each exe that opens the main window (the player and its tests).
 file(WRITE ${PROJECT_BINARY_DIR}/icon.rc "1 ICON \"${PELORIX_ICON}\"\n")

@@ -5,7 +5,8 @@
 # silently, puts the same files in %LOCALAPPDATA%\Programs\PELORIX under HKCU
 # with a Start-menu shortcut that starts the player and the verbs on .wav files
 # and folders; its uninstaller, run silently, takes all that away but the
-# player's PELORIX.ini. /AllUsers installs in Program Files under HKLM.
+# player's PELORIX.ini. /AllUsers installs in Program Files under HKLM. The
+# installer and the uninstaller show the player's icon.
 # usage: package.sh WORKROOT WINDOWS_BUILD CMAKE
 set -u
 root=$1 windowsBuild=$2 cmake=$3
@@ -51,6 +52,8 @@ rm -rf "$installDir" "$allUsersDir"
 e2e_wine "$windowsBuild/$name.exe" /S >install.log 2>&1 || { status=$?; cat install.log; e2e_fail "the installer ended with status $status"; }
 diff -rq -x Uninstall.exe "zip/$name" "$installDir" || fail "the install folder %LOCALAPPDATA%\\Programs\\PELORIX differs from the ZIP"
 [ -f "$installDir/Uninstall.exe" ] || fail "no Uninstall.exe in the install folder"
+python3 "$(dirname "$0")/../win/resources.py" --icon "$windowsBuild/PELORIX.ico" "$windowsBuild/$name.exe" \
+    "$installDir/Uninstall.exe" >icons.log || fail "$(cat icons.log)"
 [ ! -e "$allUsersDir" ] || fail "an install for this user wrote to Program Files"
 value() {   # KEY [NAME]: the value's data, the default value's without NAME; empty when there is none
     local which=(/ve); [ $# = 2 ] && which=(/v "$2")

@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
 # The resources of each built exe, read from its PE file: the manifest with what it must ask for, the version
 # information with the project version and the exe's own name, the icon in the player. Usage: resources.py
-# VERSION PLAYER ENCODER DECODER LAYOUT; prints each fault, exits 1 on any.
+# VERSION PLAYER ENCODER DECODER LAYOUT, or resources.py --icon ICO EXE... for exes that show the icon file ICO
+# (the installer, the uninstaller); prints each fault, exits 1 on any.
 import struct
 import sys
 
-Manifest, Version, IconGroup = 24, 16, 14
+Manifest, Version, Icon, IconGroup = 24, 16, 3, 14
 
 
 def ReadResources(path):   # {type: [data, ...]}; {} when the file has none or is no PE file
@@ -32,12 +33,18 @@ def ReadResources(path):   # {type: [data, ...]}; {} when the file has none or i
     return found
 
 
-version = sys.argv[1]
+version, faults = sys.argv[1], []
+if version == "--icon":   # every image of the .ico file among the exe's icons, byte for byte
+    ico = open(sys.argv[2], "rb").read()
+    images = [ico[at:at + size] for size, at in (struct.unpack_from("<8xII", ico, 6 + 16 * i)
+                                                 for i in range(struct.unpack_from("<4xH", ico)[0]))]
+    faults = [f"{path}: not the icon {sys.argv[2]}" for path in sys.argv[3:]
+              if not images or any(image not in ReadResources(path).get(Icon, []) for image in images)]
 player = ["Microsoft.Windows.Common-Controls", 'version="6.0.0.0"', "true/PM", "PerMonitorV2"]
-common = ["asInvoker", "<activeCodePage", ">UTF-8<", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"]
-rows = [(sys.argv[2], "PELORIX", common + player, True)] + [(path, path.split("/")[-1][:-4], common, False)
-                                                             for path in sys.argv[3:6]]
-faults = []
+common = ["asInvoker", "<activeCodePage", ">UTF-8<", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+          "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"]
+rows = [] if version == "--icon" else [(sys.argv[2], "PELORIX", common + player, True)] + [
+    (path, path.split("/")[-1][:-4], common, False) for path in sys.argv[3:6]]
 for path, name, asks, icon in rows:
     found = ReadResources(path)
     manifest = b"".join(found.get(Manifest, [])).decode("utf-8", "replace")
