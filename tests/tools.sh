@@ -33,7 +33,7 @@ patch() { printf "$3" | dd of="$1" bs=1 seek="$2" conv=notrunc 2>/dev/null; }   
 for wav in "$vectors"/*.wav; do
   name=$(basename "$wav" .wav)
   for out in "$name.out" -; do
-    run decode "$wav" "$out" >"$name.stdout" || fail "$name to $out: status $?"
+    run decode "$wav" "$out" >"$name.stdout" || fail "$name to $out: status $?: $(cat err)"
     [ "$(wc -l <err) $(grep -c 'ended early' err)" = "$([[ $name == truncated-* ]] && echo 1 1 || echo 0 0)" ] ||
       fail "$name to $out: $(cat err)"
   done
