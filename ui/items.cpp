@@ -182,7 +182,6 @@ static void AddListEntries(const char* list)
     memcpy(folder, list, folderLength);
     folder[folderLength] = 0;
     char line[ListLineSize], entry[PathSize], path[PathSize];
-    wchar_t wide[ListLineSize];
     for (bool first = true;; first = false) {
         int length = ReadListLine(file, line);
         if (length < 0) break;
@@ -195,10 +194,7 @@ static void AddListEntries(const char* list)
         *end = 0;
         if (*start == 0 || *start == '#') continue;
         // .m3u8 is UTF-8 by name; an .m3u line may be in either.
-        if (utf8 ? !MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, start, -1, wide, ListLineSize) ||
-                       TextFromWide(wide, entry, PathSize) != Ok
-                 : TextFromFile(start, entry, PathSize, true) != Ok)
-            continue;
+        if ((utf8 && !IsUtf8(start)) || TextFromFile(start, entry, PathSize, true) != Ok) continue;
         if (ResolveEntry(folder, entry, path) == Ok) AdmitPath(path);
     }
     fclose(file);

@@ -16,7 +16,7 @@ static bool IsAscii(const char* text)
     return *text == 0;
 }
 
-static bool IsUtf8(const char* text)
+bool IsUtf8(const char* text)
 {
     return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text, -1, nullptr, 0) > 0;
 }
@@ -45,9 +45,14 @@ static int Narrow(const wchar_t* wide, UINT codePage, char* text, int size, bool
     return length > 0 && !(exact && inexact) ? Ok : Failed;
 }
 
+static int Copy(const char* text, char* out, int size)
+{
+    return snprintf(out, size, "%s", text) < size ? Ok : Failed;
+}
+
 static int Recode(const char* text, UINT from, UINT to, char* out, int size, bool exact)
 {
-    if (from == to || IsAscii(text)) return snprintf(out, size, "%s", text) < size ? Ok : Failed;
+    if (from == to) return Copy(text, out, size);
     if (MultiByteToWideChar(from, 0, text, -1, wideText, TextArenaSize) == 0) return Failed;
     return Narrow(wideText, to, out, size, exact);
 }
@@ -59,14 +64,15 @@ int TextFromWide(const wchar_t* name, char* text, int size)
 
 int TextFromFile(const char* stored, char* text, int size, bool exact)
 {
+    if (IsAscii(stored)) return Copy(stored, text, size);   // the common case, read alike in every code page
     return Recode(stored, IsUtf8(stored) ? CP_UTF8 : StoredCodePage(), GetACP(), text, size, exact);
 }
 
 void TextForFile(const char* text, char* stored, int size)
 {
     UINT ansi = StoredCodePage();
-    if (GetACP() == CP_UTF8 && ansi != CP_UTF8 && Recode(text, CP_UTF8, ansi, stored, size, true) == Ok &&
-        (IsAscii(stored) || !IsUtf8(stored)))
+    if (!IsAscii(text) && GetACP() == CP_UTF8 && ansi != CP_UTF8 &&
+        Recode(text, CP_UTF8, ansi, stored, size, true) == Ok && !IsUtf8(stored))
         return;
-    snprintf(stored, size, "%s", text);
+    Copy(text, stored, size);
 }

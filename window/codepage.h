@@ -9,6 +9,9 @@
 
 #include <windows.h>
 
+// Whether text is valid UTF-8 (plain ASCII is).
+bool IsUtf8(const char* text);
+
 // name into text (size bytes) in the program's code page. Ok, or Failed when
 // it does not fit or the code page cannot say it exactly.
 int TextFromWide(const wchar_t* name, char* text, int size);
